@@ -1,7 +1,10 @@
-// The simple mask effect, and through it the framework as a host sees it.
+// The simple mask effect: every pixel whose three bytes all lie below the cut-off turns white,
+// every other pixel black.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "PluginHost.h"
 #include "TestFrame.h"
@@ -13,20 +16,119 @@ TEST(Glimbrook, Identity) {
   PluginHost host("Glimbrook");
   const ff::PluginInfoStruct* info = host.Info();
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
   EXPECT_EQ(std::memcmp(info->PluginUniqueID, "aaaa", 4), 0);
   const uint8_t expectedName[16] = {'G', 'l', 'i', 'm', 'b', 'r', 'o', 'o', 'k'};
   EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "genarate simple mask");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataBlock, nullptr);
+  EXPECT_STREQ(host.ExtendedInfo()->Description, "genarate simple mask");
+  EXPECT_EQ(host.NumParameters(), 1u);
+  EXPECT_EQ(host.ParameterName(0), "Value");
+  EXPECT_EQ(host.ParameterDefaultBits(0), BitsFromFloat(0.1f));
+}
+
+// The cut-off that a "Value" gives: a pixel turns white only when all three bytes lie below it.
+struct CutoffCase {
+  float value;
+  int cutoff;
+};
+
+class GlimbrookCutoff : public ::testing::TestWithParam<CutoffCase> {};
+
+TEST_P(GlimbrookCutoff, DarkPixelsTurnWhiteAndABrightByteInAnyPlaceTurnsBlack) {
+  const CutoffCase c = GetParam();
+  PluginHost host("Glimbrook");
+  Instance instance(host, 4, 1);
+  ASSERT_EQ(instance.Set(0, c.value), ff::FF_SUCCESS);
+  TestFrame frame(4, 1);
+  const uint8_t below = static_cast<uint8_t>(c.cutoff - 1);
+  const uint8_t at = static_cast<uint8_t>(c.cutoff);
+  frame.SetPixel(0, 0, below, below, below);
+  frame.SetPixel(1, 0, at, 0, 0);
+  frame.SetPixel(2, 0, 0, at, 0);
+  frame.SetPixel(3, 0, 0, 0, at);
+  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(frame.PixelBytes(0, 0), (std::vector<uint8_t>{255, 255, 255}));
+  for (int x = 1; x < 4; ++x) EXPECT_EQ(frame.PixelBytes(x, 0), (std::vector<uint8_t>{0, 0, 0}));
+  EXPECT_TRUE(frame.GuardsIntact());
+}
+
+INSTANTIATE_TEST_SUITE_P(Values, GlimbrookCutoff,
+                         ::testing::Values(CutoffCase{0.0f, 11}, CutoffCase{0.1f, 15},
+                                           CutoffCase{0.7f, 44},  // 0.7f * 50 = 34.99999...
+                                           CutoffCase{1.0f, 60}, CutoffCase{-0.5f, 11},
+                                           CutoffCase{2.0f, 110},
+                                           CutoffCase{std::nanf(""), 11}));
+
+TEST(Glimbrook, EveryPixelOfARandomFrameFollowsTheCutoff) {
+  PluginHost host("Glimbrook");
+  Instance instance(host, 37, 23);
+  ASSERT_EQ(instance.Set(0, 0.9f), ff::FF_SUCCESS);  // 0.9f * 50 = 44.99999..., cut-off 54
+  TestFrame frame = TestFrame::Random(37, 23, 7);
+  for (std::size_t i = 0; i < frame.Bytes(); ++i) frame.data()[i] %= 70;  // plenty of both kinds
+  const TestFrame original = frame;
+  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  int white = 0;
+  for (int y = 0; y < 23; ++y) {
+    for (int x = 0; x < 37; ++x) {
+      const uint8_t* before = original.Pixel(x, y);
+      const bool dark = before[0] < 54 && before[1] < 54 && before[2] < 54;
+      const uint8_t level = dark ? 255 : 0;
+      white += dark;
+      ASSERT_EQ(frame.PixelBytes(x, y), (std::vector<uint8_t>{level, level, level}))
+          << "pixel " << x << "," << y;
+    }
+  }
+  EXPECT_GT(white, 0);
+  EXPECT_LT(white, 37 * 23);
+  EXPECT_TRUE(frame.GuardsIntact());
+}
+
+TEST(Glimbrook, AnInfiniteValueTurnsEveryPixelWhite) {
+  PluginHost host("Glimbrook");
+  Instance instance(host, 3, 2);
+  ASSERT_EQ(instance.Set(0, std::numeric_limits<float>::infinity()), ff::FF_SUCCESS);
+  TestFrame frame(3, 2);
+  frame.Fill(255, 255, 255);
+  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  for (uint8_t byte : frame.Contents()) EXPECT_EQ(byte, 255);
+}
+
+TEST(Glimbrook, GetParameterAnswersTheStoredFloatNotTheLevel) {
+  PluginHost host("Glimbrook");
+  Instance instance(host, 1, 1);
+  ASSERT_EQ(instance.Set(0, 0.0f), ff::FF_SUCCESS);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 0), BitsFromFloat(0.0f));
+  ASSERT_EQ(instance.Set(0, 0.7f), ff::FF_SUCCESS);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 0), BitsFromFloat(0.7f));
+  EXPECT_STREQ(host.ParameterDisplay(instance.id(), 0), "0.700000");
+}
+
+TEST(Glimbrook, RejectedParametersChangeNothing) {
+  PluginHost host("Glimbrook");
+  Instance instance(host, 1, 1);
+  EXPECT_EQ(host.SetParameter(instance.id(), 1, 0.9f), ff::FF_FAIL);
+  EXPECT_EQ(host.CallPointer(ff::FF_SETPARAMETER, nullptr, instance.id()), ff::FF_FAIL);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 0), BitsFromFloat(0.1f));
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 1), ff::FF_FAIL);
+  TestFrame frame(1, 1);
+  frame.SetPixel(0, 0, 14, 14, 14);  // below the default cut-off of 15
+  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(frame.PixelBytes(0, 0), (std::vector<uint8_t>{255, 255, 255}));
+}
+
+TEST(Glimbrook, EmptyOrNegativeGeometryLeavesTheFrameAlone) {
+  PluginHost host("Glimbrook");
+  const uint32_t negative = 0x80000000u;
+  const struct {
+    uint32_t width, height;
+  } geometries[] = {{0, 0}, {0, 5}, {5, 0}, {negative, 2}, {2, negative}, {0xFFFFFFFFu, 1}};
+  for (const auto& g : geometries) {
+    Instance instance(host, g.width, g.height);
+    TestFrame frame(2, 2);
+    const auto before = frame.Contents();
+    EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS) << g.width << "x" << g.height;
+    EXPECT_EQ(frame.Contents(), before);
+    EXPECT_TRUE(frame.GuardsIntact());
+  }
 }
 
 }  // namespace
