@@ -2,7 +2,6 @@
 // pixel black. "Value" moves the cut-off between 11 and 60.
 #include "EffectBase.h"
 #include "ParameterScaling.h"
-#include "Pixel.h"
 #include "PluginDescriptor.h"
 
 namespace ff {
@@ -15,14 +14,17 @@ class SimpleMaskEffect : public EffectBase {
   void ParameterChanged(uint32_t) override { maskLevel = AtLeast(ScaleParameter(valueParam, 50), 1); }
 
   FFResult Render(const Frame& frame) override {
+    // Every pixel depends on itself alone, so the frame is one run of pixels. A byte passes when
+    // it lies below the cut-off; a pixel turns white when all three of its bytes pass.
     const int64_t cutoff = int64_t{maskLevel} + 10;
-    for (int32_t y = 0; y < frame.height; ++y) {
-      for (int32_t x = 0; x < frame.width; ++x) {
-        uint8_t byte2, byte1, byte0;
-        GetPixel(frame, x, y, byte2, byte1, byte0);
-        const uint8_t level = byte2 < cutoff && byte1 < cutoff && byte0 < cutoff ? 255 : 0;
-        PutPixel(frame, x, y, level, level, level);
-      }
+    const uint8_t limit = static_cast<uint8_t>(cutoff > 256 ? 256 - 1 : cutoff - 1);
+    const bool everyByteIsDark = cutoff > 255;
+    uint8_t* pixel = frame.pixels;
+    const std::size_t pixels = frame.Bytes() / 3;
+    for (std::size_t i = 0; i < pixels; ++i, pixel += 3) {
+      const bool dark = everyByteIsDark || (pixel[0] <= limit && pixel[1] <= limit && pixel[2] <= limit);
+      const uint8_t level = dark ? 255 : 0;
+      pixel[0] = pixel[1] = pixel[2] = level;
     }
     return FF_SUCCESS;
   }
