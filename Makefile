@@ -1,8 +1,14 @@
 # Shortcuts; the scripts install what is missing and do the work.
-.PHONY: run test build
+.PHONY: run test build bench fuzz
 run:
 	scripts/run-main.sh
 test:
 	scripts/run-tests.sh
 build:
 	cmake -S . -B build -G Ninja && cmake --build build
+bench: build
+	cmake --build build --target bench
+fuzz:
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+	  -DGLITCH_FUZZ=ON -DGLITCH_BUILD_BENCH=OFF -DGLITCH_BUILD_TESTS=OFF
+	cmake --build build-fuzz --target fuzz
