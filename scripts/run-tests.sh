@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds the pack and runs every test: first the Release build, then
-# the whole suite again built with address and undefined-behaviour sanitizers.
+# Installs what is missing, builds the pack and runs every test: the Release build, the whole
+# suite again with address and undefined-behaviour sanitizers, the thread tests under the thread
+# sanitizer, and a short run of every plug-in's fuzzer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -15,6 +16,12 @@ cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLITCH_SANITIZE
 cmake --build build-sanitize -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+
+# Instances of one plug-in driven from several threads at once, under the thread sanitizer.
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLITCH_THREAD_SANITIZE=ON \
+  -DGLITCH_BUILD_BENCH=OFF
+cmake --build build-tsan -j "$jobs" --target plugin_tests
+ctest --test-dir build-tsan --output-on-failure -j "$jobs" -R '^Pack/Threads\.'
 
 # Every plug-in's fuzzer, for a short run from the committed seeds (the fuzz target runs longer).
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DGLITCH_FUZZ=ON \
