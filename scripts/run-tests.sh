@@ -28,3 +28,6 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug 
   -DGLITCH_BUILD_BENCH=OFF -DGLITCH_BUILD_TESTS=OFF
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs"
+
+# The same suite on 32-bit Linux.
+scripts/run-tests-m32.sh

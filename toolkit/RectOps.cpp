@@ -18,7 +18,7 @@ ClippedRect ClipRect(const Frame& frame, int32_t x, int32_t y, int32_t w, int32_
   clip.width = static_cast<int32_t>(right - left);
   clip.height = static_cast<int32_t>(bottom - top);
   clip.bufferStride = static_cast<std::ptrdiff_t>(w) * 3;
-  clip.bufferOffset = (left - x) * 3 + (top - y) * clip.bufferStride;
+  clip.bufferOffset = static_cast<std::ptrdiff_t>((left - x) * 3 + (top - y) * clip.bufferStride);
   return clip;
 }
 
