@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "TestFrame.h"
 
@@ -80,6 +81,23 @@ void RewriteRect(TestFrame& frame, int x, int y, int w, int h, Rewrite rewrite) 
       for (int k = 0; k < 3; ++k) pixel[k] = out[k];
     }
   }
+}
+
+// A square box of a box effect, with the permutation it is written through.
+struct PermutedBox {
+  int left, top, side, permutation;
+};
+
+// The input with each box rewritten in turn (later boxes see what earlier ones wrote), every
+// byte the permutation places at a position of `halved` divided by 2.
+inline TestFrame WithBoxes(const TestFrame& input, const std::vector<PermutedBox>& boxes,
+                           Halved halved = {}) {
+  TestFrame frame = input;
+  for (const PermutedBox& box : boxes) {
+    RewriteRect(frame, box.left, box.top, box.side, box.side,
+                [&](const uint8_t* pixel) { return Permuted(pixel, box.permutation, halved); });
+  }
+  return frame;
 }
 
 }  // namespace test
