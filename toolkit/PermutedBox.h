@@ -5,9 +5,22 @@
 #include <cstdint>
 
 #include "Frame.h"
+#include "ParameterScaling.h"
 #include "RectOps.h"
 
 namespace ff {
+
+// Box numbers of the box effects run 0 to 255, as many as the low 8 bits of a "Value" count.
+constexpr int32_t kBoxSlotCount = 256;
+
+inline int32_t BoxCountFromValue(float value) {
+  return LowByte(ScaleParameter(value, kBoxSlotCount));
+}
+
+// The HalvingCode that a "col" parameter selects.
+inline int32_t HalvingCodeFromCol(float col) {
+  return LowByte(ScaleParameter(col, 10));
+}
 
 // Brings a box centre into half + 1 to frameSide - half - 1 with two strict tests, the upper
 // bound first. In a frame too small for the box the lower bound wins, and the box then reaches

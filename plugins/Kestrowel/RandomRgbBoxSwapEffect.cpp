@@ -18,8 +18,8 @@ struct BoxSlot {
   int32_t permutation;
 };
 
-// Shared by every instance; 256 slots, as many as the low 8 bits of "Value" can ask for.
-BoxSlot boxSlots[256];
+// Shared by every instance.
+BoxSlot boxSlots[kBoxSlotCount];
 
 constexpr int32_t kSmallestSide = 5;
 
@@ -40,13 +40,13 @@ class RandomRgbBoxSwapEffect : public EffectBase {
   void ParameterChanged(uint32_t index) override {
     switch (index) {
       case 0:
-        boxCount = LowByte(ScaleParameter(valueParam, 256));
+        boxCount = BoxCountFromValue(valueParam);
         break;
       case 1:
         maxBoxSize = AtLeast(LowByte(ScaleParameter(sizeParam, 128)), kSmallestSide + 1);
         break;
       case 2:
-        halvingCode = LowByte(ScaleParameter(colParam, 10));
+        halvingCode = HalvingCodeFromCol(colParam);
         break;
       default:
         break;

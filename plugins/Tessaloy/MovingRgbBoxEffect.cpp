@@ -20,8 +20,8 @@ struct BoxSlot {
   int32_t permutation;
 };
 
-// Shared by every instance; 256 slots, as many as the low 8 bits of "Value" can ask for.
-BoxSlot boxSlots[256];
+// Shared by every instance.
+BoxSlot boxSlots[kBoxSlotCount];
 
 int32_t RandomDirection() {
   return std::rand() % 2 != 0 ? 1 : -1;
@@ -52,7 +52,7 @@ class MovingRgbBoxEffect : public EffectBase {
   void ParameterChanged(uint32_t index) override {
     switch (index) {
       case 0:
-        boxCount = LowByte(ScaleParameter(valueParam, 256));
+        boxCount = BoxCountFromValue(valueParam);
         break;
       case 1:
         boxSize = AtLeast(LowByte(ScaleParameter(sizeParam, 100)), 1);
@@ -61,7 +61,7 @@ class MovingRgbBoxEffect : public EffectBase {
         boxSpeed = LowByte(ScaleParameter(speedParam, 20));
         break;
       case 3:
-        halvingCode = LowByte(ScaleParameter(colParam, 10));
+        halvingCode = HalvingCodeFromCol(colParam);
         break;
       default:
         break;

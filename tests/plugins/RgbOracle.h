@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "PluginHost.h"
+#include "ScriptedRand.h"
 #include "TestFrame.h"
 
 namespace test {
@@ -98,6 +100,23 @@ inline TestFrame WithBoxes(const TestFrame& input, const std::vector<PermutedBox
                 [&](const uint8_t* pixel) { return Permuted(pixel, box.permutation, halved); });
   }
   return frame;
+}
+
+// "Value" floats that give a box effect exactly n boxes (n / 256 is exact in a float).
+inline float Boxes(int n) {
+  return static_cast<float>(n) / 256.0f;
+}
+
+// Processes one random frame and answers the rand() calls it made, and whether it changed.
+inline std::size_t DrawsOfOneFrame(const Instance& instance, int width, int height,
+                                   bool* changed = nullptr) {
+  rand_script::Reset();
+  const TestFrame input = TestFrame::Random(width, height, 77);
+  TestFrame frame = input;
+  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_TRUE(frame.GuardsIntact());
+  if (changed != nullptr) *changed = frame.Contents() != input.Contents();
+  return rand_script::Calls();
 }
 
 }  // namespace test
