@@ -5,12 +5,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ArrangeInPlace.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PatternTables.h"
 #include "PluginDescriptor.h"
-#include "RectOps.h"
-#include "ScratchBuffer.h"
 
 namespace ff {
 
@@ -65,10 +64,6 @@ class StaticRgbSwapEffect : public EffectBase {
   }
 
   FFResult Render(const Frame& frame) override {
-    // Each rectangle is written back where it was copied from, and every pixel depends on its own
-    // bytes only, so it can pass through the scratch buffer one row at a time.
-    ScratchBuffer row(RectBytes(frame.width, 1));
-    if (!row) return FF_FAIL;
     const PatternRect* pattern = rectPatterns[ChoosePattern()];
     const uint32_t* modes = modeRows[TableIndex(modeSelect)];
     for (int32_t slot = 0; slot < kPatternSlots; ++slot) {
@@ -78,10 +73,8 @@ class StaticRgbSwapEffect : public EffectBase {
       const int32_t w = ScaleToFrame(rect.w, frame.width, kReferenceWidth);
       const int32_t h = ScaleToFrame(rect.h, frame.height, kReferenceHeight);
       if (w == 0) continue;
-      for (int32_t r = 0; r < h; ++r) {
-        CopyRectOut(row.data(), frame, x, y + r, w, 1);
-        WriteRectMapped(frame, row.data(), x, y + r, w, 1, modes[slot]);
-      }
+      // Written back where it is copied from, so it needs no copy.
+      MapRectInPlace(frame, x, y, w, h, modes[slot]);
     }
     return FF_SUCCESS;
   }

@@ -191,8 +191,8 @@ TEST(Vontekel, DefaultsSwapTheLeftHalfWithMode1AndTheRightWithMode2OnEveryFrame)
   EXPECT_EQ(rand_script::Calls(), 0u) << "the fixed pattern draws nothing";
 }
 
-// The row-at-a-time rewrite gives what the whole-frame copy gives, for every pattern and row of
-// modes, on odd sizes as well.
+// The in-place rewrite gives what the whole-frame copy gives, for every pattern and row of modes,
+// on odd sizes as well.
 TEST(Vontekel, EveryPatternMatchesTheWholeFrameCopy) {
   PluginHost host("Vontekel");
   const struct {
@@ -216,6 +216,19 @@ TEST(Vontekel, EveryPatternMatchesTheWholeFrameCopy) {
 }
 
 // "Value" and "Col" as the host sets them, and the table entry each one selects.
+TEST(Vontekel, EveryRowOfModesMatchesTheWholeFrameCopy) {
+  PluginHost host("Vontekel");
+  Instance instance(host, 67, 31);
+  ASSERT_EQ(instance.Set(0, Selecting(8)), ff::FF_SUCCESS);  // ten strips, one for each slot
+  for (int row = 0; row < kPatternCount; ++row) {
+    ASSERT_EQ(instance.Set(1, Selecting(row)), ff::FF_SUCCESS);
+    const TestFrame input = TestFrame::Random(67, 31, static_cast<uint32_t>(row));
+    TestFrame frame = input;
+    ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+    ASSERT_EQ(frame.Contents(), StaticSwapReference(input, 8, row).Contents()) << "row " << row;
+  }
+}
+
 TEST(Vontekel, ParameterValuesSelectPatternsAndRows) {
   const float inf = std::numeric_limits<float>::infinity();
   const struct {
