@@ -364,6 +364,17 @@ TEST(Vontekel, WaitAbove10DrawsARandomPatternEveryWaitPlusOneFrames) {
   EXPECT_EQ(rand_script::Pending(), 0u);
 }
 
+// An infinite "Wait" saturates: the random mode, with a count that never reaches it.
+TEST(Vontekel, AnInfiniteWaitKeepsTheLastRandomPattern) {
+  PluginHost host("Vontekel");
+  Instance instance(host, 64, 48);
+  ASSERT_EQ(instance.Set(0, Selecting(7)), ff::FF_SUCCESS);
+  ASSERT_EQ(instance.Set(2, std::numeric_limits<float>::infinity()), ff::FF_SUCCESS);
+  rand_script::Reset();
+  for (int frame = 0; frame < 20; ++frame) ASSERT_EQ(ShownPattern(instance, 0, 7), 0);
+  EXPECT_EQ(rand_script::Calls(), 0u);
+}
+
 TEST(Vontekel, TheFixedModeKeepsTheSharedCountForLater) {
   PluginHost host("Vontekel");
   Instance instance(host, 64, 48);
