@@ -5,9 +5,9 @@
 // three quarters of it), "density" the strength of the offsets. No random numbers are drawn.
 #include "EffectBase.h"
 #include "ParameterScaling.h"
+#include "PixelTint.h"
 #include "PluginDescriptor.h"
 #include "RectOps.h"
-#include "ScratchBuffer.h"
 
 namespace ff {
 
@@ -31,10 +31,18 @@ constexpr TintOffsets kTintOffsets[kOrderCount] = {
     {{-20, 1, 1}, {-1, 0, 0}}, {{1, -37, 1}, {0, -1, 0}}, {{40, 1, -36}, {1, 0, -1}},
 };
 
-int32_t AddClamped(int32_t a, int32_t b) {
-  if (b > 0 && a > 255 - b) return 255;
-  if (b < 0 && a < -b) return 0;
-  return a + b;
+// Rewrites the part of the rectangle inside the frame.
+void TintRect(const Frame& frame, int32_t x, int32_t y, int32_t w, int32_t h,
+              const PixelTint& tint) {
+  const ClippedRect clip = ClipRect(frame, x, y, w, h);
+  if (clip.Empty()) return;
+  tint.Apply(frame.PixelAt(clip.x, clip.y), static_cast<std::size_t>(clip.width),
+             static_cast<std::size_t>(clip.height), frame.RowBytes());
+}
+
+// The number of boxes of `step` pixels that start at `from`, `from + step`, ... below `limit`.
+int32_t BoxesBefore(int32_t from, int32_t limit, int32_t step) {
+  return limit > from ? (limit - from + step - 1) / step : 0;
 }
 
 }  // namespace
@@ -58,11 +66,13 @@ class PsychedelicRgbSwapEffect : public EffectBase {
     }
   }
 
+  // Each box is copied out and written back to the same place, and every box of a ring applies
+  // the same per-pixel rewrite, so the boxes are rewritten in place, and the boxes of a ring's
+  // top row, bottom row and each side run together as one strip: a pixel that two boxes of a
+  // ring cover is still rewritten twice, and rings still follow one another from the edge in.
   FFResult Render(const Frame& frame) override {
     const int32_t w = boxWidth;
     const int32_t h = 3 * w / 4;
-    ScratchBuffer box(RectBytes(w, h));
-    if (!box) return FF_FAIL;
     int32_t order = ringPhase;
     ringPhase = (ringPhase + 1) % kOrderCount;
 
@@ -70,35 +80,26 @@ class PsychedelicRgbSwapEffect : public EffectBase {
     // outside the frame; stopping there keeps very tall frames from walking empty rings.
     for (int32_t left = 0, top = 0; top < frame.height / 2 && left < frame.width;
          left += w, top += h, order = (order + 1) % kOrderCount) {
+      const PixelTint tint = RingTint(order);
       const int32_t right = frame.width - left - w;
       const int32_t bottom = frame.height - top - h;
-      const auto tintBox = [&](int32_t x, int32_t y) {
-        CopyRectOut(box.data(), frame, x, y, w, h);
-        WriteRectTinted(frame, box.data(), x, y, w, h, order);
-      };
-      for (int32_t x = left; x < right; x += w) tintBox(x, top);
-      for (int32_t y = top + h; y < bottom; y += h) {
-        tintBox(left, y);
-        tintBox(right, y);
-      }
-      for (int32_t x = left; x < right; x += w) tintBox(x, bottom);
+      const int32_t rowWidth = BoxesBefore(left, right, w) * w;
+      const int32_t sideHeight = BoxesBefore(top + h, bottom, h) * h;
+      TintRect(frame, left, top, rowWidth, h, tint);
+      TintRect(frame, left, top + h, w, sideHeight, tint);
+      TintRect(frame, right, top + h, w, sideHeight, tint);
+      TintRect(frame, left, bottom, rowWidth, h, tint);
     }
     return FF_SUCCESS;
   }
 
  private:
-  void WriteRectTinted(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
-                       int32_t h, int32_t order) const {
+  PixelTint RingTint(int32_t order) const {
     const int32_t strength = densityLevel >= 2 ? 10 * (densityLevel - 2) : 0;
     const TintOffsets& tint = kTintOffsets[order];
-    const uint8_t* source = kByteOrders[order];
-    int32_t offset[3];
-    for (int k = 0; k < 3; ++k) offset[k] = tint.base[k] + tint.strengthSign[k] * strength;
-    ForEachRectPixel(frame, buffer, x, y, w, h, [&](uint8_t* target, const uint8_t* pixel) {
-      for (int k = 0; k < 3; ++k) {
-        target[k] = static_cast<uint8_t>(AddClamped(pixel[source[k]], offset[k]));
-      }
-    });
+    int32_t offsets[3];
+    for (int k = 0; k < 3; ++k) offsets[k] = tint.base[k] + tint.strengthSign[k] * strength;
+    return PixelTint(kByteOrders[order], offsets);
   }
 
   float densityParam;
