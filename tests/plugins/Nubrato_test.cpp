@@ -7,6 +7,7 @@
 #include <limits>
 #include <vector>
 
+#include "IdentityChecks.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
@@ -100,29 +101,9 @@ class ReferenceRings {
 
 TEST(Nubrato, IdentityAndParameters) {
   PluginHost host("Nubrato");
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "nUbT", 4), 0);
-  const uint8_t expectedName[16] = {'N', 'u', 'b', 'r', 'a', 't', 'o'};
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "psychedelic rgb swap");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
+  ExpectPackIdentity(host, "nUbT", "Nubrato", "psychedelic rgb swap");
 
-  ASSERT_EQ(host.NumParameters(), 2u);
-  EXPECT_EQ(host.ParameterName(0), "density");
-  EXPECT_EQ(host.ParameterName(1), "Size");
-  EXPECT_EQ(host.ParameterDefaultBits(0), BitsFromFloat(0.1f));
-  EXPECT_EQ(host.ParameterDefaultBits(1), BitsFromFloat(0.32f));
-  EXPECT_EQ(host.ParameterType(0), 10u);
-  EXPECT_EQ(host.ParameterType(1), 10u);
+  ExpectStandardParameters(host, {{"density", 0.1f}, {"Size", 0.32f}});
 
   // Indices 2 and 3 are accepted and read back although they are not registered.
   Instance instance(host, 16, 12);

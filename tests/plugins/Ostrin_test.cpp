@@ -6,6 +6,7 @@
 #include <limits>
 #include <vector>
 
+#include "IdentityChecks.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
@@ -28,34 +29,31 @@ bool InsideDisc(int centreX, int centreY, int x, int y) {
   return column >= kDiscRuns[row][0] && column <= kDiscRuns[row][1];
 }
 
+// Checks that the frame shows `before` with one disc of `colour` (bytes 0, 1, 2) centred at
+// (centreX, centreY); answers the number of disc pixels inside the frame.
+int ExpectDiscOver(const TestFrame& frame, const TestFrame& before, int centreX, int centreY,
+                   const std::vector<uint8_t>& colour) {
+  int painted = 0;
+  for (int y = 0; y < frame.height; ++y) {
+    for (int x = 0; x < frame.width; ++x) {
+      const bool inside = InsideDisc(centreX, centreY, x, y);
+      painted += inside ? 1 : 0;
+      EXPECT_EQ(frame.PixelBytes(x, y), inside ? colour : before.PixelBytes(x, y))
+          << "pixel " << x << ", " << y;
+    }
+  }
+  EXPECT_TRUE(frame.GuardsIntact());
+  return painted;
+}
+
 // One pass per frame: "Value" 0.0 gives a single disc search.
 constexpr float kOnePass = 0.0f;
 
 TEST(Ostrin, IdentityAndParameters) {
   PluginHost host("Ostrin");
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "oStN", 4), 0);
-  const uint8_t expectedName[16] = {'O', 's', 't', 'r', 'a', 'l'};
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "draw circles on dark area");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
+  ExpectPackIdentity(host, "oStN", "Ostral", "draw circles on dark area");
 
-  ASSERT_EQ(host.NumParameters(), 2u);
-  EXPECT_EQ(host.ParameterName(0), "Value");
-  EXPECT_EQ(host.ParameterName(1), "threshold");
-  EXPECT_EQ(host.ParameterDefaultBits(0), BitsFromFloat(0.1f));
-  EXPECT_EQ(host.ParameterDefaultBits(1), BitsFromFloat(0.16f));
-  EXPECT_EQ(host.ParameterType(0), 10u);
-  EXPECT_EQ(host.ParameterType(1), 10u);
+  ExpectStandardParameters(host, {{"Value", 0.1f}, {"threshold", 0.16f}});
 
   Instance instance(host, 40, 40);
   EXPECT_EQ(host.GetParameterBits(instance.id(), 0), BitsFromFloat(0.1f));
@@ -72,72 +70,48 @@ TEST(Ostrin, StampsTheDiscAtTheDrawnCentreInTheDrawnColour) {
   Instance instance(host, 40, 40);
   instance.Set(0, kOnePass);
   TestFrame frame(40, 40);
+  const TestFrame before = frame;
   rand_script::Reset();
   // x = 1000 % 15 + 12 = 22, y = 7 % 15 + 12 = 19; colour bytes 2, 1, 0 = 200, 129, 255.
   rand_script::Push({1000, 7, 200, 129, 383});
   ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
   EXPECT_EQ(rand_script::Calls(), 5u);
   EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-
-  int painted = 0;
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      const bool inside = InsideDisc(22, 19, x, y);
-      painted += inside ? 1 : 0;
-      const std::vector<uint8_t> expected =
-          inside ? std::vector<uint8_t>{255, 129, 200} : std::vector<uint8_t>{0, 0, 0};
-      ASSERT_EQ(frame.PixelBytes(x, y), expected) << "pixel " << x << ", " << y;
-    }
-  }
-  EXPECT_EQ(painted, 421);
+  EXPECT_EQ(ExpectDiscOver(frame, before, 22, 19, {255, 129, 200}), 421);
 }
 
-TEST(Ostrin, SearchFindsADarkPixelOnTheLastAttempt) {
+// A white frame with one dark pixel at (26, 13); the search meets it after `brightAttempts`
+// attempts at the white (12, 12).
+TEST(Ostrin, SearchStopsAtItsLastAttempt) {
+  const struct {
+    int brightAttempts;
+    bool found;
+  } cases[] = {{kAttempts - 1, true}, {kAttempts, false}};
   PluginHost host("Ostrin");
-  Instance instance(host, 40, 40);
-  instance.Set(0, kOnePass);
-  TestFrame frame(40, 40);
-  frame.Fill(255, 255, 255);
-  frame.SetPixel(26, 13, 10, 10, 10);
-  const TestFrame before = frame;
-
-  rand_script::Reset();
-  std::vector<int> draws;
-  for (int attempt = 1; attempt < kAttempts; ++attempt) draws.insert(draws.end(), {0, 0});
-  draws.insert(draws.end(), {14, 1, 0, 128, 256});  // (26, 13), colour (128, 128, 128)
-  rand_script::Push(draws);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), 2u * kAttempts + 3);
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 40; ++x) {
-      const std::vector<uint8_t> expected =
-          InsideDisc(26, 13, x, y) ? std::vector<uint8_t>{128, 128, 128} : before.PixelBytes(x, y);
-      ASSERT_EQ(frame.PixelBytes(x, y), expected) << "pixel " << x << ", " << y;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.brightAttempts << " bright attempts");
+    Instance instance(host, 40, 40);
+    instance.Set(0, kOnePass);
+    TestFrame frame(40, 40);
+    frame.Fill(255, 255, 255);
+    frame.SetPixel(26, 13, 10, 10, 10);
+    const TestFrame before = frame;
+    rand_script::Reset();
+    std::vector<int> draws;
+    for (int attempt = 0; attempt < c.brightAttempts; ++attempt) draws.insert(draws.end(), {0, 0});
+    draws.insert(draws.end(), {14, 1, 0, 128, 256});  // (26, 13), colour (128, 128, 128)
+    rand_script::Push(draws);
+    ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+    if (c.found) {
+      EXPECT_EQ(rand_script::Calls(), 2u * kAttempts + 3);
+      EXPECT_EQ(rand_script::Pending(), 0u);
+      ExpectDiscOver(frame, before, 26, 13, {128, 128, 128});
+    } else {
+      EXPECT_EQ(rand_script::Calls(), 2u * kAttempts);
+      EXPECT_EQ(rand_script::Pending(), 5u);
+      EXPECT_EQ(frame.Contents(), before.Contents());
     }
   }
-  EXPECT_TRUE(frame.GuardsIntact());
-}
-
-TEST(Ostrin, SearchGivesUpAfterItsAttempts) {
-  PluginHost host("Ostrin");
-  Instance instance(host, 40, 40);
-  instance.Set(0, kOnePass);
-  TestFrame frame(40, 40);
-  frame.Fill(255, 255, 255);
-  frame.SetPixel(26, 13, 10, 10, 10);
-  const std::vector<uint8_t> before = frame.Contents();
-
-  rand_script::Reset();
-  std::vector<int> draws;
-  for (int attempt = 0; attempt < kAttempts; ++attempt) draws.insert(draws.end(), {0, 0});
-  draws.insert(draws.end(), {14, 1});  // the dark pixel, one attempt too late
-  rand_script::Push(draws);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), 2u * kAttempts);
-  EXPECT_EQ(rand_script::Pending(), 2u);
-  EXPECT_EQ(frame.Contents(), before);
 }
 
 TEST(Ostrin, PictureWithoutDarkPixelsCostsEveryAttemptOfEveryPass) {
@@ -238,21 +212,12 @@ TEST(Ostrin, SmallestFrameCentresEveryDiscOnItsMiddleColumn) {
   Instance instance(host, 26, 40);
   instance.Set(0, kOnePass);
   TestFrame frame(26, 40);
+  const TestFrame before = frame;
   rand_script::Reset();
   rand_script::Push({31337, 3, 0, 0, 0});  // x = 31337 % 1 + 12 = 12, y = 15
   ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
   EXPECT_EQ(rand_script::Pending(), 0u);
-  for (int y = 0; y < 40; ++y) {
-    for (int x = 0; x < 26; ++x) {
-      const std::vector<uint8_t> expected = InsideDisc(12, 15, x, y)
-                                                ? std::vector<uint8_t>{128, 128, 128}
-                                                : std::vector<uint8_t>{0, 0, 0};
-      ASSERT_EQ(frame.PixelBytes(x, y), expected) << "pixel " << x << ", " << y;
-    }
-  }
-  EXPECT_EQ(frame.PixelBytes(1, 15), (std::vector<uint8_t>{128, 128, 128}));
-  EXPECT_EQ(frame.PixelBytes(23, 15), (std::vector<uint8_t>{128, 128, 128}));
-  EXPECT_TRUE(frame.GuardsIntact());
+  EXPECT_EQ(ExpectDiscOver(frame, before, 12, 15, {128, 128, 128}), 421);  // columns 1 to 23
 }
 
 TEST(Ostrin, FramesTooSmallForADiscAreLeftAloneWithoutDraws) {
