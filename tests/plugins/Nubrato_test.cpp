@@ -268,26 +268,32 @@ TEST(Nubrato, PhaseMovesOnWithEveryFrameOfAnyInstance) {
   expectOrders(frameOf(first), 0);
 }
 
-TEST(Nubrato, BoxesLargerThanTheFrameAreClipped) {
-  // 20 x 100 at the default 31 x 23 boxes: no top or bottom row fits, the side boxes at rows 23,
+TEST(Nubrato, BoxesThatDoNotFitAreClipped) {
+  // 20 x 100 at the default 31 x 23 boxes: no top or bottom row fits; the side boxes at rows 23,
   // 46 and 69 both cover the whole width, so rows 23 to 91 are transformed twice.
+  // 1 x 200000 with boxes of 4 x 3: the same for side boxes at rows 3 to 199995; every inner
+  // ring lies outside the frame.
   const struct {
-    int x, y;
+    int width, height;
+    float size;
+    int y;
     Bytes expected;
-  } cases[] = {{5, 10, {100, 100, 100}},
-               {0, 23, {63, 102, 63}},
-               {19, 50, {63, 102, 63}},
-               {5, 91, {63, 102, 63}},
-               {5, 92, {100, 100, 100}}};
+  } cases[] = {
+      {20, 100, 0.32f, 10, {100, 100, 100}},    {20, 100, 0.32f, 23, {63, 102, 63}},
+      {20, 100, 0.32f, 91, {63, 102, 63}},      {20, 100, 0.32f, 92, {100, 100, 100}},
+      {1, 200000, 0.0f, 2, {100, 100, 100}},    {1, 200000, 0.0f, 3, {63, 102, 63}},
+      {1, 200000, 0.0f, 199997, {63, 102, 63}}, {1, 200000, 0.0f, 199998, {100, 100, 100}}};
   PluginHost host("Nubrato");
-  Instance instance(host, 20, 100);
-  TestFrame frame(20, 100);
-  frame.Fill(100, 100, 100);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
   for (const auto& c : cases) {
-    EXPECT_EQ(frame.PixelBytes(c.x, c.y), c.expected) << "pixel " << c.x << ", " << c.y;
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height << ", row " << c.y);
+    Instance instance(host, c.width, c.height);
+    instance.Set(1, c.size);
+    TestFrame frame(c.width, c.height);
+    frame.Fill(100, 100, 100);
+    ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+    for (int x = 0; x < c.width; ++x) EXPECT_EQ(frame.PixelBytes(x, c.y), c.expected) << x;
+    EXPECT_TRUE(frame.GuardsIntact());
   }
-  EXPECT_TRUE(frame.GuardsIntact());
 }
 
 TEST(Nubrato, MatchesThePlainBoxByBoxFormFrameByFrame) {
