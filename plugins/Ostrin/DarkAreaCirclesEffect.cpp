@@ -1,6 +1,7 @@
 // Dark-area circles: for each disc, samples random pixels until one is dark enough and stamps a
 // 23 x 23 disc of a random bright colour centred there. "Value" sets how many discs are tried
 // per frame, "threshold" how dark a pixel must be.
+#include <algorithm>
 #include <cstdlib>
 
 #include "EffectBase.h"
@@ -47,6 +48,8 @@ uint8_t BrightByte() {
 
 }  // namespace
 
+constexpr int32_t kMostCircles = 1024;
+
 class DarkAreaCirclesEffect : public EffectBase {
  public:
   DarkAreaCirclesEffect() {
@@ -57,7 +60,9 @@ class DarkAreaCirclesEffect : public EffectBase {
  protected:
   void ParameterChanged(uint32_t index) override {
     if (index == 0) {
-      circleCount = AtLeast(ScaleParameter(valueParam, 256), 1);
+      // "Value" 1.0 gives 256 discs; far larger values, which no host sends, would make a frame
+      // take minutes, so the count stops at that of "Value" 4.0.
+      circleCount = std::min(AtLeast(ScaleParameter(valueParam, 256), 1), kMostCircles);
     } else {
       darkLimit = ScaleParameter(thresholdParam, 255);
     }

@@ -192,7 +192,8 @@ TEST(Ostrin, ValueSetsThePassesPerFrame) {
     size_t passes;
   } cases[] = {{0.0f, 1},   {0.01f, 2},  {0.1f, 25},
                {0.5f, 128}, {0.7f, 179}, {1.0f, 256},
-               {2.0f, 512}, {-3.0f, 1},  {std::numeric_limits<float>::quiet_NaN(), 1}};
+               {2.0f, 512}, {-3.0f, 1},  {std::numeric_limits<float>::quiet_NaN(), 1},
+               {4.0f, 1024}, {5.0f, 1024}, {std::numeric_limits<float>::infinity(), 1024}};
   PluginHost host("Ostrin");
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "Value " << c.value);
