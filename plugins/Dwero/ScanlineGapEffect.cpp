@@ -2,8 +2,12 @@
 // rows from its own row to the last row (or, for a line climbing by exactly one row, from row 0
 // to its own row) by its shift, then moves up by its velocity. Where bands overlap the shifts
 // add up. "Amount" sets the number of lines, "Range" the largest shift, "Speed" the velocities.
+#include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 
 #include "EffectBase.h"
 #include "ParameterScaling.h"
@@ -26,6 +30,67 @@ struct GapLine {
 
 // Shared by every instance of the plug-in; any construction restarts all lines.
 GapLine gapLines[256];
+
+// Columns [first, first + length) of a row take the pixels of columns [source, source + length).
+struct ColumnRun {
+  int32_t first;
+  int32_t length;
+  int32_t source;
+};
+
+// Where the pixels of a row of `width` come from after `shifts` were applied one after the other,
+// each moving the pixel at x + shift to x wherever that column lies inside the row. Fills `runs`
+// (room for `width` runs) with the columns that take another column's pixel and answers how many
+// there are; every other column keeps its own pixel.
+int32_t ComposeShifts(const int32_t* shifts, int32_t count, int32_t width, ColumnRun* runs) {
+  int32_t runCount = 0;
+  for (int32_t x = 0; x < width;) {
+    // Follow column x back through the shifts, the last one first, and find how many columns
+    // from x on stay on the same side of every shift's clipping edge.
+    int32_t source = x;
+    int32_t length = width - x;
+    for (int32_t k = count - 1; k >= 0; --k) {
+      const int32_t shift = shifts[k];
+      const int32_t takingFirst = std::max(0, -shift);
+      const int32_t takingEnd = std::min(width, width - shift);
+      if (source < takingFirst) {
+        length = std::min(length, takingFirst - source);
+      } else if (source >= takingEnd) {
+        length = std::min(length, width - source);
+      } else {
+        length = std::min(length, takingEnd - source);
+        source += shift;
+      }
+    }
+    if (source != x) {
+      ColumnRun* last = runCount > 0 ? &runs[runCount - 1] : nullptr;
+      if (last != nullptr && last->first + last->length == x &&
+          last->source + last->length == source) {
+        last->length += length;
+      } else {
+        runs[runCount++] = {x, length, source};
+      }
+    }
+    x += length;
+  }
+  return runCount;
+}
+
+// Rewrites one row by its runs; `scratchRow` keeps the pixels the runs read.
+void MoveColumns(uint8_t* row, const ColumnRun* runs, int32_t runCount, uint8_t* scratchRow) {
+  int32_t sourceBegin = runs[0].source;
+  int32_t sourceEnd = runs[0].source + runs[0].length;
+  for (int32_t i = 1; i < runCount; ++i) {
+    sourceBegin = std::min(sourceBegin, runs[i].source);
+    sourceEnd = std::max(sourceEnd, runs[i].source + runs[i].length);
+  }
+  std::memcpy(scratchRow + int64_t{sourceBegin} * 3, row + int64_t{sourceBegin} * 3,
+              static_cast<std::size_t>(sourceEnd - sourceBegin) * 3);
+  for (int32_t i = 0; i < runCount; ++i) {
+    std::memcpy(row + int64_t{runs[i].first} * 3, scratchRow + int64_t{runs[i].source} * 3,
+                static_cast<std::size_t>(runs[i].length) * 3);
+  }
+}
 
 }  // namespace
 
@@ -56,17 +121,36 @@ class ScanlineGapEffect : public EffectBase {
   FFResult Render(const Frame& frame) override {
     // A frame without rows has nothing to tear and no row a line could sit on.
     if (frame.height == 0) return FF_SUCCESS;
+    // Obtained before any line moves, so that a failure leaves the frame and the lines alone.
     ScratchBuffer scratchRow(static_cast<std::size_t>(frame.RowBytes()));
-    if (!scratchRow) return FF_FAIL;
+    std::unique_ptr<ColumnRun[]> runs(new (std::nothrow) ColumnRun[std::max(frame.width, 1)]);
+    if (!scratchRow || !runs) return FF_FAIL;
+
+    // The lines start and move in index order. Their draws do not depend on the picture, so the
+    // bands are recorded first and then applied group by group: the rows between two band edges
+    // all get the same shifts, which compose into one map of source columns.
+    std::array<RowBand, kMaxRowBands> bands;
+    std::array<int32_t, kMaxRowBands> shifts;
     for (int32_t i = 0; i < lineCount; ++i) {
       GapLine& line = gapLines[i];
       if (line.started == 0) StartLine(line, frame.height);
-      const RowBand band = LineBand(line.row, line.velocity == -1, frame.height);
-      for (int32_t y = band.first; y <= band.last; ++y) {
-        ShiftRow(frame, y, line.shift, scratchRow.data());
-      }
+      bands[i] = LineBand(line.row, line.velocity == -1, frame.height);
+      shifts[i] = line.shift;
       line.row = MoveLineRow(line.row, line.velocity, frame.height);
     }
+    ForEachRowGroup(bands.data(), lineCount, frame.height, [&](int32_t first, int32_t end) {
+      std::array<int32_t, kMaxRowBands> groupShifts;
+      int32_t shiftCount = 0;
+      for (int32_t i = 0; i < lineCount; ++i) {
+        if (bands[i].Contains(first)) groupShifts[shiftCount++] = shifts[i];
+      }
+      const int32_t runCount =
+          ComposeShifts(groupShifts.data(), shiftCount, frame.width, runs.get());
+      if (runCount == 0) return;
+      for (int32_t y = first; y < end; ++y) {
+        MoveColumns(frame.Row(y), runs.get(), runCount, scratchRow.data());
+      }
+    });
     return FF_SUCCESS;
   }
 
@@ -78,17 +162,6 @@ class ScanlineGapEffect : public EffectBase {
     const int32_t direction = std::rand() % 2 != 0 ? 1 : -1;
     line.velocity = magnitude * direction - speedRange;
     line.row = std::rand() % height;
-  }
-
-  // Columns whose source x + shift lies outside the row keep their own pixel.
-  static void ShiftRow(const Frame& frame, int32_t y, int32_t shift, uint8_t* scratchRow) {
-    uint8_t* row = frame.Row(y);
-    std::memcpy(scratchRow, row, static_cast<std::size_t>(frame.RowBytes()));
-    for (int32_t x = 0; x < frame.width; ++x) {
-      const int64_t source = int64_t{x} + shift;
-      if (source < 0 || source >= frame.width) continue;
-      std::memcpy(row + int64_t{x} * 3, scratchRow + source * 3, 3);
-    }
   }
 
   float amountParam;

@@ -2,12 +2,13 @@
 // rows. A line moving down rewrites the rows from its own row to the last row, a line moving up
 // the rows from row 0 to its own row; then it moves on by one row. Where bands overlap their byte
 // orders are applied one after the other. "Value" sets the number of lines.
+#include <array>
 #include <cstdlib>
 
+#include "ByteOrders.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PluginDescriptor.h"
-#include "RectOps.h"
 #include "RowBands.h"
 
 namespace ff {
@@ -36,20 +37,30 @@ class LineRgbReplaceEffect : public EffectBase {
   }
 
  protected:
-  void ParameterChanged(uint32_t) override {
-    lineCount = LowByte(ScaleParameter(valueParam, 256));
-  }
+  void ParameterChanged(uint32_t) override { lineCount = LowByte(ScaleParameter(valueParam, 256)); }
 
   FFResult Render(const Frame& frame) override {
     // A frame without rows has nothing to rewrite and no row a line could sit on.
     if (frame.height == 0) return FF_SUCCESS;
+    // The lines start and move in index order. Their draws do not depend on the picture, so the
+    // bands are recorded first and then applied group by group: the rows between two band edges
+    // all get the same byte orders, which compose into one.
+    std::array<RowBand, kMaxRowBands> bands;
+    std::array<int32_t, kMaxRowBands> modes;
     for (int32_t i = 0; i < lineCount; ++i) {
       ReplaceLine& line = replaceLines[i];
       if (line.started == 0) StartLine(line, frame.height);
-      const RowBand band = LineBand(line.row, line.direction == -1, frame.height);
-      for (int32_t y = band.first; y <= band.last; ++y) ReorderRow(frame, y, line.mode);
+      bands[i] = LineBand(line.row, line.direction == -1, frame.height);
+      modes[i] = line.mode;
       line.row = MoveLineRow(line.row, line.direction, frame.height);
     }
+    ForEachRowGroup(bands.data(), lineCount, frame.height, [&](int32_t first, int32_t end) {
+      int32_t order = kKeepOrder;
+      for (int32_t i = 0; i < lineCount; ++i) {
+        if (bands[i].Contains(first)) order = ThenReorder(order, modes[i]);
+      }
+      ReorderPixels(frame.Row(first), static_cast<int64_t>(end - first) * frame.width, order);
+    });
     return FF_SUCCESS;
   }
 
@@ -60,18 +71,6 @@ class LineRgbReplaceEffect : public EffectBase {
     line.direction = std::rand() % 2 != 0 ? 1 : -1;
     line.row = std::rand() % height;
     line.mode = std::rand() % 6;
-  }
-
-  static void ReorderRow(const Frame& frame, int32_t y, int32_t mode) {
-    if (mode < 0 || mode > 5) return;
-    const uint8_t* order = kByteOrders[mode];
-    uint8_t* pixel = frame.Row(y);
-    for (int32_t x = 0; x < frame.width; ++x, pixel += 3) {
-      const uint8_t before[3] = {pixel[0], pixel[1], pixel[2]};
-      pixel[0] = before[order[0]];
-      pixel[1] = before[order[1]];
-      pixel[2] = before[order[2]];
-    }
   }
 
   float valueParam;
