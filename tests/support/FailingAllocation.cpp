@@ -7,6 +7,7 @@
 
 namespace {
 
+std::size_t successesBeforeFailing = 0;
 std::size_t pendingFailures = 0;
 
 using NothrowArrayNew = void* (*)(std::size_t, const std::nothrow_t&);
@@ -22,9 +23,11 @@ NothrowArrayNew NextNothrowArrayNew() {
 
 namespace failing_allocation {
 
-void FailNext(std::size_t count) {
+void FailNext(std::size_t count, std::size_t succeeding) {
   pendingFailures = count;
+  successesBeforeFailing = succeeding;
 }
+
 std::size_t Pending() {
   return pendingFailures;
 }
@@ -32,7 +35,9 @@ std::size_t Pending() {
 }  // namespace failing_allocation
 
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
-  if (pendingFailures > 0) {
+  if (successesBeforeFailing > 0) {
+    --successesBeforeFailing;
+  } else if (pendingFailures > 0) {
     --pendingFailures;
     return nullptr;
   }

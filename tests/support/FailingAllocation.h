@@ -8,8 +8,8 @@
 
 namespace failing_allocation {
 
-// The next `count` nothrow array allocations of the process answer null.
-void FailNext(std::size_t count = 1);
+// After `succeeding` more nothrow array allocations of the process, the next `count` answer null.
+void FailNext(std::size_t count = 1, std::size_t succeeding = 0);
 // Failures queued by FailNext that no allocation has taken yet.
 std::size_t Pending();
 
