@@ -3,7 +3,6 @@
 // to its own row) by its shift, then moves up by its velocity. Where bands overlap the shifts
 // add up. "Amount" sets the number of lines, "Range" the largest shift, "Speed" the velocities.
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -127,30 +126,20 @@ class ScanlineGapEffect : public EffectBase {
     if (!scratchRow || !runs) return FF_FAIL;
 
     // The lines start and move in index order. Their draws do not depend on the picture, so the
-    // bands are recorded first and then applied group by group: the rows between two band edges
-    // all get the same shifts, which compose into one map of source columns.
-    std::array<RowBand, kMaxRowBands> bands;
-    std::array<int32_t, kMaxRowBands> shifts;
-    for (int32_t i = 0; i < lineCount; ++i) {
-      GapLine& line = gapLines[i];
-      if (line.started == 0) StartLine(line, frame.height);
-      bands[i] = LineBand(line.row, line.velocity == -1, frame.height);
-      shifts[i] = line.shift;
-      line.row = MoveLineRow(line.row, line.velocity, frame.height);
-    }
-    ForEachRowGroup(bands.data(), lineCount, frame.height, [&](int32_t first, int32_t end) {
-      std::array<int32_t, kMaxRowBands> groupShifts;
-      int32_t shiftCount = 0;
-      for (int32_t i = 0; i < lineCount; ++i) {
-        if (bands[i].Contains(first)) groupShifts[shiftCount++] = shifts[i];
-      }
-      const int32_t runCount =
-          ComposeShifts(groupShifts.data(), shiftCount, frame.width, runs.get());
-      if (runCount == 0) return;
-      for (int32_t y = first; y < end; ++y) {
-        MoveColumns(frame.Row(y), runs.get(), runCount, scratchRow.data());
-      }
-    });
+    // bands are recorded first and then shifted group by group, each group's shifts composed into
+    // one map of source columns.
+    BandPlan plan;
+    WalkLines(
+        gapLines, lineCount, frame.height, &GapLine::velocity, &GapLine::shift,
+        [this, &frame](GapLine& line) { StartLine(line, frame.height); }, plan);
+    plan.ForEachRowGroup(
+        frame.height, [&](int32_t first, int32_t end, const int32_t* shifts, int32_t shiftCount) {
+          const int32_t runCount = ComposeShifts(shifts, shiftCount, frame.width, runs.get());
+          if (runCount == 0) return;
+          for (int32_t y = first; y < end; ++y) {
+            MoveColumns(frame.Row(y), runs.get(), runCount, scratchRow.data());
+          }
+        });
     return FF_SUCCESS;
   }
 

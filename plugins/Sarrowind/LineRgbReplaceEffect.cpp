@@ -2,7 +2,6 @@
 // rows. A line moving down rewrites the rows from its own row to the last row, a line moving up
 // the rows from row 0 to its own row; then it moves on by one row. Where bands overlap their byte
 // orders are applied one after the other. "Value" sets the number of lines.
-#include <array>
 #include <cstdlib>
 
 #include "ByteOrders.h"
@@ -43,24 +42,18 @@ class LineRgbReplaceEffect : public EffectBase {
     // A frame without rows has nothing to rewrite and no row a line could sit on.
     if (frame.height == 0) return FF_SUCCESS;
     // The lines start and move in index order. Their draws do not depend on the picture, so the
-    // bands are recorded first and then applied group by group: the rows between two band edges
-    // all get the same byte orders, which compose into one.
-    std::array<RowBand, kMaxRowBands> bands;
-    std::array<int32_t, kMaxRowBands> modes;
-    for (int32_t i = 0; i < lineCount; ++i) {
-      ReplaceLine& line = replaceLines[i];
-      if (line.started == 0) StartLine(line, frame.height);
-      bands[i] = LineBand(line.row, line.direction == -1, frame.height);
-      modes[i] = line.mode;
-      line.row = MoveLineRow(line.row, line.direction, frame.height);
-    }
-    ForEachRowGroup(bands.data(), lineCount, frame.height, [&](int32_t first, int32_t end) {
-      int32_t order = kKeepOrder;
-      for (int32_t i = 0; i < lineCount; ++i) {
-        if (bands[i].Contains(first)) order = ThenReorder(order, modes[i]);
-      }
-      ReorderPixels(frame.Row(first), static_cast<int64_t>(end - first) * frame.width, order);
-    });
+    // bands are recorded first and then rewritten group by group, each group's byte orders
+    // composed into one.
+    BandPlan plan;
+    WalkLines(
+        replaceLines, lineCount, frame.height, &ReplaceLine::direction, &ReplaceLine::mode,
+        [&frame](ReplaceLine& line) { StartLine(line, frame.height); }, plan);
+    plan.ForEachRowGroup(
+        frame.height, [&](int32_t first, int32_t end, const int32_t* modes, int32_t modeCount) {
+          int32_t order = kKeepOrder;
+          for (int32_t i = 0; i < modeCount; ++i) order = ThenReorder(order, modes[i]);
+          ReorderPixels(frame.Row(first), int64_t{end - first} * frame.width, order);
+        });
     return FF_SUCCESS;
   }
 
