@@ -11,7 +11,10 @@
 #include <vector>
 
 #include "FailingAllocation.h"
+#include "PackConventions.h"
 #include "PluginHost.h"
+#include "ReferenceRun.h"
+#include "ScriptedFrame.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 
@@ -64,52 +67,19 @@ Rows AllSourceColumns(const TestFrame& frame) {
   return rows;
 }
 
-// Processes one frame with the scripted draws and checks that exactly those were drawn.
-void ProcessScripted(const Instance& instance, TestFrame& frame, std::vector<int> draws) {
-  rand_script::Reset();
-  rand_script::Push(draws);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-}
-
 TEST(Dwero, IdentityParametersAndCapabilities) {
   PluginHost host("Dwero");
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "dWro", 4), 0);
-  const uint8_t expectedName[16] = {'D', 'w', 'e', 'r', 'o'};
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "Gap of screen by scanning lines");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-
-  ASSERT_EQ(host.NumParameters(), 3u);
-  const char* names[3] = {"Amount", "Range", "Speed"};
-  for (uint32_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(host.ParameterName(i), names[i]);
-    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(0.1f));
-    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
-  }
-  EXPECT_EQ(host.ParameterType(3), ff::FF_FAIL);
-  const uint32_t capabilities[] = {0, 1, 2, 3, 10, 11, 15};
-  const uint32_t answers[] = {0, 1, 0, 0, 1, 1, 0};
-  for (int i = 0; i < 7; ++i) EXPECT_EQ(host.Caps(capabilities[i]), answers[i]);
+  ExpectPackIdentity(host, "dWro", "Dwero", "Gap of screen by scanning lines");
+  ExpectStandardParameters(host, {"Amount", "Range", "Speed"}, 0.1f);
+  ExpectPackCapabilities(host);
 
   Instance instance(host, 4, 4);
-  EXPECT_EQ(instance.Set(2, 0.75f), ff::FF_SUCCESS);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), 2), BitsFromFloat(0.75f));
-  EXPECT_EQ(host.GetParameterBits(instance.id(), 0), BitsFromFloat(0.1f));
+  EXPECT_EQ(instance.Set(kSpeed, 0.75f), ff::FF_SUCCESS);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), kSpeed), BitsFromFloat(0.75f));
+  EXPECT_EQ(host.GetParameterBits(instance.id(), kAmount), BitsFromFloat(0.1f));
   EXPECT_EQ(instance.Set(3, 0.5f), ff::FF_FAIL);
   EXPECT_EQ(host.GetParameterBits(instance.id(), 3), ff::FF_FAIL);
-  EXPECT_STREQ(host.ParameterDisplay(instance.id(), 2), "0.750000");
+  EXPECT_STREQ(host.ParameterDisplay(instance.id(), kSpeed), "0.750000");
 }
 
 // Range 0.1 gives shifts of -5 to 5 (draw % 11 - 5); Speed 0.1 gives velocity 0 for an odd
@@ -245,82 +215,77 @@ TEST(Dwero, ShiftsAreClippedAtTheRowEnds) {
   }
 }
 
-// lineCount is the low 8 bits of Amount x 256: with fresh lines every line draws four times.
-TEST(Dwero, AmountSetsTheNumberOfLines) {
-  const float infinity = std::numeric_limits<float>::infinity();
-  const struct {
-    float amount;
-    std::size_t lines;
-  } cases[] = {
-      {0.0f, 0},       {0.1f, 25},     {0.5f, 128},  {0.7f, 179},
-      {1.0f, 0},       {1.5f, 128},    {-0.1f, 231}, {std::nanf(""), 0},
-      {infinity, 255}, {-infinity, 0}, {1e10f, 255}, {0.99609375f, 255},
-  };
-  PluginHost host("Dwero", true);
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "Amount " << c.amount);
-    Instance instance(host, 5, 4);  // restarts every line
-    ASSERT_EQ(instance.Set(kAmount, c.amount), ff::FF_SUCCESS);
-    TestFrame frame = TestFrame::Random(5, 4, 3);
-    rand_script::Reset();
-    ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-    EXPECT_EQ(rand_script::Calls(), 4 * c.lines);
-    EXPECT_TRUE(frame.GuardsIntact());
+// The integer a parameter gives, seen through what the effect does with it.
+int ObservedInteger(const PluginHost& host, uint32_t index, float value) {
+  switch (index) {
+    case kAmount: {
+      // Every line of a freshly restarted table draws four times.
+      Instance instance(host, 5, 4);
+      instance.Set(kAmount, value);
+      TestFrame frame = TestFrame::Random(5, 4, 3);
+      rand_script::Reset();
+      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      EXPECT_TRUE(frame.GuardsIntact());
+      return static_cast<int>(rand_script::Calls() / 4);
+    }
+    case kRange: {
+      // A first draw of 0 gives the shift -shiftRange: the last pixel of a wide row comes from
+      // shiftRange columns to its left.
+      constexpr int kWidth = 300;
+      Instance instance(host, kWidth, 1);
+      instance.Set(kAmount, AmountFor(1));
+      instance.Set(kRange, value);
+      TestFrame frame(kWidth, 1);
+      for (int x = 0; x < kWidth; ++x) {
+        frame.SetPixel(x, 0, static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0);
+      }
+      ProcessScripted(instance, frame, {0, 0, 1, 0});
+      const uint8_t* last = frame.Pixel(kWidth - 1, 0);
+      return kWidth - 1 - (last[0] | last[1] << 8);
+    }
+    default: {
+      // Draws 0 and odd give velocity 1 - speedRange: a line started on the last row climbs
+      // speedRange - 1 rows, so after two frames speedRange rows carry its shift.
+      constexpr int kHeight = 600;
+      Instance instance(host, 2, kHeight);
+      instance.Set(kAmount, AmountFor(1));
+      instance.Set(kSpeed, value);
+      TestFrame frame = ColumnFrame(2, kHeight);
+      ProcessScripted(instance, frame, {6, 0, 1, kHeight - 1});  // shift +1
+      ProcessScripted(instance, frame, {});
+      int shiftedRows = 0;
+      for (int y = 0; y < kHeight; ++y) shiftedRows += frame.Pixel(0, y)[0] == 1 ? 1 : 0;
+      return shiftedRows;
+    }
   }
 }
 
-// shiftRange is the low 8 bits of Range x 50, at least 1. A first draw of 0 gives the shift
-// -shiftRange, which moves the last pixel of a wide row shiftRange columns to the right.
-TEST(Dwero, RangeSetsTheLargestShift) {
+// Each parameter is widened, multiplied by its factor (256, 50, 10), truncated with saturation
+// and cut to its low 8 bits; Range and Speed are at least 1.
+TEST(Dwero, ParametersGiveTheirIntegers) {
   const float infinity = std::numeric_limits<float>::infinity();
+  const float nan = std::nanf("");
   const struct {
-    float range;
-    int shiftRange;
+    uint32_t index;
+    float value;
+    int integer;
   } cases[] = {
-      {0.0f, 1},  {0.1f, 5},    {0.5f, 25},         {0.7f, 34},      {1.0f, 50},
-      {5.5f, 19}, {-0.1f, 251}, {std::nanf(""), 1}, {infinity, 255}, {-infinity, 1},
+      {kAmount, 0.0f, 0},       {kAmount, 0.1f, 25},     {kAmount, 0.5f, 128},
+      {kAmount, 0.7f, 179},     {kAmount, 1.0f, 0},      {kAmount, 0.99609375f, 255},
+      {kAmount, 1.5f, 128},     {kAmount, -0.1f, 231},   {kAmount, nan, 0},
+      {kAmount, infinity, 255}, {kAmount, -infinity, 0}, {kAmount, 1e10f, 255},
+      {kRange, 0.0f, 1},        {kRange, 0.1f, 5},       {kRange, 0.5f, 25},
+      {kRange, 0.7f, 34},       {kRange, 1.0f, 50},      {kRange, 5.5f, 19},
+      {kRange, -0.1f, 251},     {kRange, nan, 1},        {kRange, infinity, 255},
+      {kRange, -infinity, 1},   {kSpeed, 0.0f, 1},       {kSpeed, 0.1f, 1},
+      {kSpeed, 0.5f, 5},        {kSpeed, 0.7f, 6},       {kSpeed, 1.0f, 10},
+      {kSpeed, 25.6f, 1},       {kSpeed, -0.1f, 255},    {kSpeed, nan, 1},
+      {kSpeed, infinity, 255},
   };
   PluginHost host("Dwero", true);
-  constexpr int kWidth = 300;
   for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "Range " << c.range);
-    Instance instance(host, kWidth, 1);
-    instance.Set(kAmount, AmountFor(1));
-    ASSERT_EQ(instance.Set(kRange, c.range), ff::FF_SUCCESS);
-    TestFrame frame(kWidth, 1);
-    for (int x = 0; x < kWidth; ++x)
-      frame.SetPixel(x, 0, static_cast<uint8_t>(x), static_cast<uint8_t>(x >> 8), 0);
-    ProcessScripted(instance, frame, {0, 0, 1, 0});
-    const uint8_t* last = frame.Pixel(kWidth - 1, 0);
-    EXPECT_EQ(kWidth - 1 - (last[0] | last[1] << 8), c.shiftRange);
-  }
-}
-
-// speedRange is the low 8 bits of Speed x 10, at least 1. Draws 0 and odd give velocity
-// 1 - speedRange: a line started on the last row climbs speedRange - 1 rows, so after two
-// frames speedRange rows carry its shift.
-TEST(Dwero, SpeedScalesTheVelocities) {
-  const float infinity = std::numeric_limits<float>::infinity();
-  const struct {
-    float speed;
-    int speedRange;
-  } cases[] = {
-      {0.0f, 1},  {0.1f, 1},    {0.5f, 5},          {0.7f, 6},       {1.0f, 10},
-      {25.6f, 1}, {-0.1f, 255}, {std::nanf(""), 1}, {infinity, 255},
-  };
-  PluginHost host("Dwero", true);
-  constexpr int kHeight = 600;
-  for (const auto& c : cases) {
-    SCOPED_TRACE(testing::Message() << "Speed " << c.speed);
-    Instance instance(host, 2, kHeight);
-    instance.Set(kAmount, AmountFor(1));
-    ASSERT_EQ(instance.Set(kSpeed, c.speed), ff::FF_SUCCESS);
-    TestFrame frame = ColumnFrame(2, kHeight);
-    ProcessScripted(instance, frame, {6, 0, 1, kHeight - 1});  // shift +1
-    ProcessScripted(instance, frame, {});
-    int shiftedRows = 0;
-    for (int y = 0; y < kHeight; ++y) shiftedRows += frame.Pixel(0, y)[0] == 1 ? 1 : 0;
-    EXPECT_EQ(shiftedRows, c.speedRange);
+    SCOPED_TRACE(testing::Message() << "parameter " << c.index << " value " << c.value);
+    EXPECT_EQ(ObservedInteger(host, c.index, c.value), c.integer);
   }
 }
 
@@ -416,39 +381,29 @@ TEST(Dwero, FramesWithoutRowsOrColumnsAndOddSizes) {
 }
 
 TEST(Dwero, RefusedFramesChangeNothing) {
-  PluginHost host("Dwero", true);
-  for (uint32_t depth : {ff::FF_DEPTH_16, ff::FF_DEPTH_32}) {
-    Instance instance(host, 4, 4, depth);
-    TestFrame frame = TestFrame::Random(4, 4, 2);
-    const std::vector<uint8_t> before = frame.Contents();
-    rand_script::Reset();
-    EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
-    EXPECT_EQ(frame.Contents(), before);
-    EXPECT_EQ(rand_script::Calls(), 0u);
-  }
-  Instance instance(host, 4, 4);
-  rand_script::Reset();
-  EXPECT_EQ(instance.Process(nullptr), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
+  ExpectFramesRefused(PluginHost("Dwero", true));
 }
 
-// Without its scratch row the frame call fails before it touches the frame or the lines: the
-// next frame starts the lines as if the failed call had not happened.
-TEST(Dwero, MissingScratchRowFailsAndLeavesFrameAndLinesUnchanged) {
-  PluginHost host("Dwero", true);
-  Instance instance(host, 5, 3);
-  instance.Set(kAmount, AmountFor(1));
-  TestFrame frame = ColumnFrame(5, 3);
-  const std::vector<uint8_t> before = frame.Contents();
-  rand_script::Reset();
-  failing_allocation::FailNext();
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
-  EXPECT_EQ(failing_allocation::Pending(), 0u);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(frame.Contents(), before);
+// Without its scratch memory (a row, and the map of source columns) the frame call fails before
+// it touches the frame or the lines: the next frame starts the lines as if it had not happened.
+TEST(Dwero, MissingScratchMemoryFailsAndLeavesFrameAndLinesUnchanged) {
+  for (std::size_t succeeding : {0, 1}) {
+    SCOPED_TRACE(testing::Message() << "allocation " << succeeding << " fails");
+    PluginHost host("Dwero", true);
+    Instance instance(host, 5, 3);
+    instance.Set(kAmount, AmountFor(1));
+    TestFrame frame = ColumnFrame(5, 3);
+    const std::vector<uint8_t> before = frame.Contents();
+    rand_script::Reset();
+    failing_allocation::FailNext(1, succeeding);
+    EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
+    EXPECT_EQ(failing_allocation::Pending(), 0u);
+    EXPECT_EQ(rand_script::Calls(), 0u);
+    EXPECT_EQ(frame.Contents(), before);
 
-  ProcessScripted(instance, frame, {6, 0, 1, 2});
-  EXPECT_EQ(AllSourceColumns(frame), (Rows{{0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}, {1, 2, 3, 4, 4}}));
+    ProcessScripted(instance, frame, {6, 0, 1, 2});
+    EXPECT_EQ(AllSourceColumns(frame), (Rows{{0, 1, 2, 3, 4}, {0, 1, 2, 3, 4}, {1, 2, 3, 4, 4}}));
+  }
 }
 
 // The effect exactly as the line table and frame walk are meant to work, one line, one row and
@@ -460,6 +415,26 @@ class ReferenceScanlineGap {
     int shiftRange = 5;
     int speedRange = 1;
   };
+
+  void ChangeSetting(std::mt19937& choices, Settings& settings, const Instance& instance) {
+    const int lineCounts[] = {0, 1, 2, 3, 7, 25, 100, 255};
+    const int shiftRanges[] = {1, 2, 5, 17, 50, 255};
+    const int speedRanges[] = {1, 2, 3, 5, 10, 255};
+    switch (choices() % 3) {
+      case 0:
+        settings.lineCount = lineCounts[choices() % std::size(lineCounts)];
+        instance.Set(kAmount, AmountFor(settings.lineCount));
+        break;
+      case 1:
+        settings.shiftRange = shiftRanges[choices() % std::size(shiftRanges)];
+        instance.Set(kRange, RangeFor(settings.shiftRange));
+        break;
+      default:
+        settings.speedRange = speedRanges[choices() % std::size(speedRanges)];
+        instance.Set(kSpeed, SpeedFor(settings.speedRange));
+        break;
+    }
+  }
 
   void Restart() {
     for (Line& line : lines) line.started = 0;
@@ -506,72 +481,11 @@ class ReferenceScanlineGap {
   std::array<Line, 256> lines{};
 };
 
-// Live instances of several geometries share the lines; parameters change, instances come and
-// go, and every frame must match the reference in every byte and in the number of draws.
+// Live instances of several frame sizes share the lines while parameters change and instances
+// come and go; every frame must match the reference.
 TEST(Dwero, MatchesTheReferenceFrameByFrame) {
-  const int widths[] = {0, 1, 2, 3, 5, 8, 17, 40, 97};
-  const int heights[] = {0, 1, 2, 3, 7, 16, 33, 64};
-  const int lineCounts[] = {0, 1, 2, 3, 7, 25, 100, 255};
-  const int shiftRanges[] = {1, 2, 5, 17, 50, 255};
-  const int speedRanges[] = {1, 2, 3, 5, 10, 255};
-
-  for (uint32_t scenario = 0; scenario < 12; ++scenario) {
-    PluginHost host("Dwero", true);
-    ReferenceScanlineGap reference;
-    struct Live {
-      std::unique_ptr<Instance> instance;
-      int width, height;
-      ReferenceScanlineGap::Settings settings;
-    };
-    std::vector<Live> live;
-    std::mt19937 choices(scenario);
-    auto pick = [&choices](const auto& options) { return options[choices() % std::size(options)]; };
-    auto makeInstance = [&] {
-      const int width = pick(widths), height = pick(heights);
-      live.push_back({std::make_unique<Instance>(host, width, height), width, height, {}});
-      reference.Restart();
-    };
-    makeInstance();
-    for (uint32_t step = 0; step < 150; ++step) {
-      const auto action = choices() % 20;
-      Live& target = live[choices() % live.size()];
-      if (action == 0) {
-        makeInstance();
-      } else if (action == 1 && live.size() > 1) {
-        live.erase(live.begin());
-      } else if (action < 6) {
-        ReferenceScanlineGap::Settings& settings = target.settings;
-        switch (choices() % 3) {
-          case 0:
-            settings.lineCount = pick(lineCounts);
-            target.instance->Set(kAmount, AmountFor(settings.lineCount));
-            break;
-          case 1:
-            settings.shiftRange = pick(shiftRanges);
-            target.instance->Set(kRange, RangeFor(settings.shiftRange));
-            break;
-          default:
-            settings.speedRange = pick(speedRanges);
-            target.instance->Set(kSpeed, SpeedFor(settings.speedRange));
-            break;
-        }
-      } else {
-        SCOPED_TRACE(testing::Message() << "scenario " << scenario << " step " << step << " "
-                                        << target.width << "x" << target.height);
-        const uint32_t seed = scenario * 1000 + step;
-        TestFrame frame = TestFrame::Random(target.width, target.height, seed);
-        TestFrame expected = frame;
-        rand_script::Reset(seed);
-        ASSERT_EQ(target.instance->Process(frame.data()), ff::FF_SUCCESS);
-        const std::size_t draws = rand_script::Calls();
-        rand_script::Reset(seed);
-        reference.Render(expected, target.settings);
-        ASSERT_EQ(draws, rand_script::Calls());
-        ASSERT_EQ(frame.Contents(), expected.Contents());
-        ASSERT_TRUE(frame.GuardsIntact());
-      }
-    }
-  }
+  ExpectFramesMatchModel<ReferenceScanlineGap>("Dwero", {0, 1, 2, 3, 5, 8, 17, 40, 97, 300},
+                                               {0, 1, 2, 3, 7, 16, 33, 64}, 40, 150);
 }
 
 }  // namespace
