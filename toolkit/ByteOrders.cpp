@@ -13,7 +13,7 @@ namespace ff {
 
 namespace {
 
-// kThenOrders[a][b]: the one order that does what order a and then order b do.
+// orders[a][b]: the one order that does what order a and then order b do.
 struct ThenOrderTable {
   int32_t orders[6][6];
 };
