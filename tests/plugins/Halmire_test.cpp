@@ -1,0 +1,497 @@
+// The vertical swap effect, driven through plugMain with a scripted rand().
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include "FailingAllocation.h"
+#include "PluginHost.h"
+#include "ScriptedRand.h"
+#include "StripFrames.h"
+#include "TestFrame.h"
+
+namespace test {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+// Picks sizes, values and seeds; 32 bits wide so that its numbers pass as seeds unconverted.
+using Picker = std::linear_congruential_engine<uint32_t, 48271, 0, 2147483647>;
+constexpr int kSwap = 0;  // the channel mode that exchanges bytes 0 and 2
+
+enum Parameter : uint32_t { kValue, kBlank, kWidth, kWait, kSpeed };
+
+using Columns = std::vector<std::pair<int, ColumnSource>>;
+
+// Pair (a, b) with strips `width` wide: both strips copied before either is written, the write
+// at a last.
+Columns PairColumns(int a, int b, int width, bool blanked = false) {
+  Columns columns;
+  for (int k = 0; k < width; ++k) columns.push_back({b + k, {a + k, {kSwap}}});
+  for (int k = 0; k < width; ++k) columns.push_back({a + k, {b + k, {blanked ? kBlack : kSwap}}});
+  return columns;
+}
+
+// Makes an instance whose construction draws exactly the scripted `fill`, then the rest of the
+// 4096 table draws from the fallback generator.
+void InstantiateWithFill(const PluginHost& host, std::initializer_list<int> fill,
+                         std::unique_ptr<Instance>& instance, int width, int height) {
+  ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
+  rand_script::Reset();
+  rand_script::Push(fill);
+  instance = std::make_unique<Instance>(host, width, height);
+  EXPECT_EQ(rand_script::Calls(), 4096u);
+  EXPECT_EQ(rand_script::Pending(), 0u);
+}
+
+// Runs one scripted frame on a fresh copy of `input` and checks every draw was taken.
+TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
+                        std::initializer_list<int> draws) {
+  TestFrame frame = input;
+  rand_script::Reset();
+  rand_script::Push(draws);
+  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(rand_script::Calls(), draws.size());
+  EXPECT_EQ(rand_script::Pending(), 0u);
+  EXPECT_TRUE(frame.GuardsIntact());
+  return frame;
+}
+
+TEST(Halmire, IdentityParametersAndCapabilities) {
+  PluginHost host("Halmire");
+  const ff::PluginInfoStruct* info = host.Info();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "hMqe", 4), 0);
+  const uint8_t expectedName[16] = {'H', 'a', 'l', 'm', 'i', 'r', 'e',
+                                    'q', 'u', 'o', 'n', 'd', 'e', 'l'};
+  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
+  EXPECT_EQ(info->APIMajorVersion, 1u);
+  EXPECT_EQ(info->APIMinorVersion, 0u);
+  EXPECT_EQ(info->PluginType, 0u);
+  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
+  ASSERT_NE(extended, nullptr);
+  EXPECT_STREQ(extended->Description, "swap virtucal rect");
+  EXPECT_STREQ(extended->About, "Q.V");
+  EXPECT_EQ(extended->PluginMajorVersion, 1u);
+  EXPECT_EQ(extended->PluginMinorVersion, 0u);
+  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
+
+  const struct {
+    const char* name;
+    float defaultValue;
+  } kParameters[] = {
+      {"Value", 0.2f}, {"Blank", 0.2f}, {"Width", 0.5f}, {"Wait", 1.0f}, {"Speed", 0.26f}};
+  ASSERT_EQ(host.NumParameters(), 5u);
+  for (uint32_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(host.ParameterName(i), kParameters[i].name);
+    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(kParameters[i].defaultValue));
+    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
+  }
+  EXPECT_EQ(host.ParameterType(5), ff::FF_FAIL);
+  const uint32_t kCaps[][2] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {10, 1}, {11, 1}, {15, 0}};
+  for (const auto& [code, answer] : kCaps) EXPECT_EQ(host.Caps(code), answer) << code;
+
+  Instance instance(host, 8, 2);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), kSpeed), BitsFromFloat(0.26f));
+  EXPECT_EQ(instance.Set(5, 0.5f), ff::FF_FAIL);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 5), ff::FF_FAIL);
+  EXPECT_EQ(instance.Set(kWidth, kNaN), ff::FF_SUCCESS);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), kWidth), BitsFromFloat(kNaN));
+}
+
+// The table fill leaves slot 0 with steps -3 and +3 (drawn with the constructor's speed 0);
+// "Speed" 0.26 (level 3) keeps such steps. The pair then waits, jumps, bounces off both edges
+// and has its too-long steps replaced, frame after frame.
+TEST(Halmire, ConstructorStepsThenWaitJumpBounceAndStepReplacement) {
+  PluginHost host("Halmire", true);
+  std::unique_ptr<Instance> instance;
+  // waitCounter (replaced at first use), stepA 0 % 3 -> -1, stepB 2 % 3 -> +1, a dropped draw.
+  InstantiateWithFill(host, {7, 0, 2, 99}, instance, 20, 2);
+  instance->Set(kValue, 0.0f);  // one pair
+  instance->Set(kWidth, 0.1f);  // strips 2 wide, columns 0 to 18
+  instance->Set(kWait, 0.0f);   // a jump every second frame
+  const TestFrame input = TestFrame::Random(20, 2, 4);
+
+  const struct {
+    std::initializer_list<int> draws;
+    int a, b;
+  } kFrames[] = {
+      // First use: a 5, b 30 % 18, phase 0; then one draw by 30 per step, neither 0.
+      {{5, 30, 0, 1, 31}, 5, 12},
+      // Jump by -3 and +3. Step A drawn anew (by-30 draw 0) as +6.
+      {{0, 2, 7}, 2, 15},
+      // No jump; +6 is longer than the speed allows, so it is replaced: -6.
+      {{5, 0, 9}, 2, 15},
+      // a 2 - 6 stops at 0 and step A turns to +6 (then replaced, +6); b 15 + 3 reaches 18.
+      {{1, 1, 3}, 0, 18},
+      {{4, 2, 6}, 0, 18},
+      // b 18 + 3 stops at 18 and step B turns to -3, which the speed keeps.
+      {{8, 1, 10}, 6, 18},
+      {{8, 1, 10}, 6, 18},
+      {{8, 1, 10}, 12, 15},
+  };
+  for (const auto& frame : kFrames) {
+    SCOPED_TRACE(testing::Message() << "a " << frame.a << " b " << frame.b);
+    const TestFrame output = ScriptedFrame(*instance, input, frame.draws);
+    EXPECT_EQ(output.Contents(),
+              ExpectedColumns(input, PairColumns(frame.a, frame.b, 2)).Contents());
+  }
+}
+
+// "Blank" 1.0 blackens the first strip of pairs 0, 5, 10, ...; 0.99 blackens none.
+TEST(Halmire, BlankingAtFullBlankOnly) {
+  PluginHost host("Halmire", true);
+  const TestFrame input = TestFrame::Random(40, 3, 5);
+  for (const float blank : {0.99f, 1.0f}) {
+    SCOPED_TRACE(blank);
+    Instance instance(host, 40, 3);
+    instance.Set(kValue, 0.1f);   // three pairs
+    instance.Set(kWidth, 0.05f);  // strips 2 wide
+    instance.Set(kBlank, blank);
+    // Per pair: a, b, phase, and the two draws by 30.
+    const TestFrame output =
+        ScriptedFrame(instance, input, {0, 10, 0, 1, 1, 20, 30, 0, 1, 1, 4, 14, 0, 1, 1});
+    Columns columns = PairColumns(0, 10, 2, blank == 1.0f);
+    for (const auto& pair : {PairColumns(20, 30, 2), PairColumns(4, 14, 2)}) {
+      columns.insert(columns.end(), pair.begin(), pair.end());
+    }
+    EXPECT_EQ(output.Contents(), ExpectedColumns(input, columns).Contents());
+  }
+}
+
+// One pair on its first frame, with its columns drawn as `drawA` and `drawB` modulo W - w.
+TEST(Halmire, StripWidthsOverlapsAndEqualColumns) {
+  const struct {
+    const char* what;
+    float width, blank;
+    int drawA, drawB;
+    Columns expected;
+  } kCases[] = {
+      {"overlap: the write at a wins",
+       0.4f,
+       0.2f,
+       2,
+       4,
+       {{2, {4, {kSwap}}},
+        {3, {5, {kSwap}}},
+        {4, {6, {kSwap}}},
+        {5, {7, {kSwap}}},
+        {6, {4, {kSwap}}},
+        {7, {5, {kSwap}}}}},
+      {"equal columns exchange bytes once",
+       0.2f,
+       0.2f,
+       3,
+       11,
+       {{3, {3, {kSwap}}}, {4, {4, {kSwap}}}}},
+      {"equal columns blanked", 0.2f, 1.0f, 3, 3, {{3, {3, {kBlack}}}, {4, {4, {kBlack}}}}},
+      {"width 0 draws nothing", 0.0f, 1.0f, 3, 7, {}},
+      {"negative width draws nothing", -0.5f, 1.0f, 3, 7, {}},
+      {"NaN width draws nothing", kNaN, 1.0f, 3, 7, {}},
+      {"-infinite width draws nothing", -kInfinity, 1.0f, 3, 7, {}},
+  };
+  const TestFrame input = TestFrame::Random(10, 3, 6);
+  PluginHost host("Halmire", true);
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.what);
+    Instance instance(host, 10, 3);
+    instance.Set(kValue, 0.0f);
+    instance.Set(kWidth, c.width);
+    instance.Set(kBlank, c.blank);
+    const TestFrame output = ScriptedFrame(instance, input, {c.drawA, c.drawB, 0, 1, 1});
+    EXPECT_EQ(output.Contents(), ExpectedColumns(input, c.expected).Contents());
+  }
+}
+
+// A strip as wide as the frame fits only at column 0: no draw divides by zero, and the whole
+// frame trades places with itself.
+TEST(Halmire, FullWidthStripStaysAtColumnZero) {
+  PluginHost host("Halmire", true);
+  const TestFrame input = TestFrame::Random(7, 3, 7);
+  for (const float width : {1.0f, 1.5f, kInfinity}) {
+    for (const float blank : {0.2f, 1.0f}) {
+      SCOPED_TRACE(testing::Message() << "width " << width << " blank " << blank);
+      Instance instance(host, 7, 3);
+      instance.Set(kValue, 0.0f);
+      instance.Set(kWidth, width);
+      instance.Set(kBlank, blank);
+      Columns whole;
+      for (int x = 0; x < 7; ++x) whole.push_back({x, {x, {blank == 1.0f ? kBlack : kSwap}}});
+      for (int frame = 0; frame < 3; ++frame) {
+        // First use: a, b, phase; later frames only the draws by 30 (0 replaces a step).
+        const TestFrame output = frame == 0
+                                     ? ScriptedFrame(instance, input, {12345, 777, 0, 0, 1, 0, 2})
+                                     : ScriptedFrame(instance, input, {0, 1, 0, 2});
+        EXPECT_EQ(output.Contents(), ExpectedColumns(input, whole).Contents());
+      }
+    }
+  }
+}
+
+// Columns a wider frame of another instance stored are brought into the narrower frame.
+TEST(Halmire, ColumnsFromAWiderInstanceStayInsideANarrowerFrame) {
+  PluginHost host("Halmire", true);
+  Instance wide(host, 100, 2);
+  Instance narrow(host, 20, 2);
+  for (const Instance* instance : {&wide, &narrow}) {
+    instance->Set(kValue, 0.0f);
+    instance->Set(kWidth, 0.05f);  // 5 columns in the wide frame, 1 in the narrow one
+  }
+  const TestFrame wideInput = TestFrame::Random(100, 2, 8);
+  const TestFrame wideOutput = ScriptedFrame(wide, wideInput, {90, 80, 0, 1, 1});
+  EXPECT_EQ(wideOutput.Contents(), ExpectedColumns(wideInput, PairColumns(90, 80, 5)).Contents());
+
+  const TestFrame narrowInput = TestFrame::Random(20, 2, 9);
+  const TestFrame narrowOutput = ScriptedFrame(narrow, narrowInput, {1, 1});
+  EXPECT_EQ(narrowOutput.Contents(),
+            ExpectedColumns(narrowInput, PairColumns(19, 19, 1)).Contents());
+}
+
+// Making an instance refills the shared table, so a running instance starts its pairs afresh.
+TEST(Halmire, NewInstanceRestartsRunningPairs) {
+  PluginHost host("Halmire", true);
+  Instance running(host, 20, 2);
+  running.Set(kValue, 0.0f);
+  running.Set(kWidth, 0.1f);
+  const TestFrame input = TestFrame::Random(20, 2, 10);
+  ScriptedFrame(running, input, {5, 12, 0, 1, 1});
+  { Instance newcomer(host, 4, 4); }
+  const TestFrame output = ScriptedFrame(running, input, {7, 9, 0, 1, 1});
+  EXPECT_EQ(output.Contents(), ExpectedColumns(input, PairColumns(7, 9, 2)).Contents());
+}
+
+// Frames that cannot be processed leave the frame, the table and the generator as they were:
+// the next frame continues as though the refused calls had not happened.
+TEST(Halmire, RefusedFramesChangeNothing) {
+  PluginHost host("Halmire", true);
+  Instance sixteenBit(host, 20, 2, ff::FF_DEPTH_16);
+  Instance thirtyTwoBit(host, 20, 2, ff::FF_DEPTH_32);
+  std::unique_ptr<Instance> instance;
+  InstantiateWithFill(host, {7, 0, 2, 99}, instance, 20, 2);  // steps -3 and +3
+  instance->Set(kValue, 0.0f);
+  instance->Set(kWidth, 0.1f);
+  instance->Set(kWait, 0.0f);
+  const TestFrame input = TestFrame::Random(20, 2, 11);
+  ScriptedFrame(*instance, input, {5, 30, 0, 1, 31});  // a 5, b 12, waiting one more frame
+
+  TestFrame refused = input;
+  rand_script::Reset();
+  {
+    FailingAllocations failing;
+    EXPECT_EQ(instance->Process(refused.data()), ff::FF_FAIL);
+  }
+  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(rand_script::Calls(), 0u);
+  EXPECT_EQ(refused.Contents(), input.Contents());
+  EXPECT_TRUE(refused.GuardsIntact());
+
+  // Had the refused call counted a frame, this one would not jump.
+  const TestFrame output = ScriptedFrame(*instance, input, {1, 1});
+  EXPECT_EQ(output.Contents(), ExpectedColumns(input, PairColumns(2, 15, 2)).Contents());
+}
+
+// Host values far outside 0.0 to 1.0: at most 1024 pairs, and no frame size or value makes the
+// effect fail, leave the frame or misbehave under the sanitizers.
+TEST(Halmire, ExtremeParametersAndFrameSizes) {
+  PluginHost host("Halmire", true);
+  {
+    Instance instance(host, 9, 2);
+    for (const float value : {1e9f, kInfinity}) {
+      instance.Set(kValue, value);
+      std::vector<int> draws(5 * 1024, 1);  // a, b, phase and two draws by 30 per pair
+      rand_script::Reset();
+      rand_script::Push(draws);
+      TestFrame frame = TestFrame::Random(9, 2, 12);
+      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      EXPECT_EQ(rand_script::Calls(), draws.size());
+      EXPECT_TRUE(frame.GuardsIntact());
+      { Instance restart(host, 1, 1); }
+    }
+  }
+  const float kExtremes[] = {kNaN, kInfinity, -kInfinity, 1e30f, -1e30f,
+                             2.0f, -1.0f,     0.5f,       1.0f,  0.0f};
+  Picker pick(13);
+  rand_script::Reset(14);
+  for (int round = 0; round < 40; ++round) {
+    const int width = static_cast<int>(pick() % 7), height = static_cast<int>(pick() % 4);
+    Instance instance(host, width, height);
+    for (int frameIndex = 0; frameIndex < 6; ++frameIndex) {
+      instance.Set(pick() % 5, kExtremes[pick() % std::size(kExtremes)]);
+      TestFrame frame = TestFrame::Random(width, height, round);
+      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      EXPECT_TRUE(frame.GuardsIntact());
+    }
+  }
+}
+
+// The effect as first written: strips copied out into whole-frame buffers and written back, pair
+// after pair, with the shared table of its own. Kept to check the plug-in frame by frame and
+// draw by draw.
+class LiteralVerticalSwap {
+ public:
+  struct Settings {
+    float value = 0.2f, blank = 0.2f, width = 0.5f, wait = 1.0f, speed = 0.26f;
+  };
+
+  void Construct() {
+    for (Slot& slot : slots) {
+      slot.waitCounter = rand() % 8;
+      slot.columnA = -1;
+      slot.stepA = Direction() * 3;
+      slot.columnB = -1;
+      slot.stepB = Direction() * 3;
+      rand();
+    }
+  }
+
+  void Process(TestFrame& frame, const Settings& settings) {
+    const int pairs = std::clamp(static_cast<int>(double{settings.value} * 30), 1, 1024);
+    const int blankLevel = static_cast<int>(double{settings.blank} * 50);
+    const int waitFrames = std::max(static_cast<int>(double{settings.wait} * 15), 1);
+    const int speed = std::max(static_cast<int>(double{settings.speed} * 15), 1);
+    const int w =
+        std::clamp(static_cast<int>(double{settings.width} * frame.width), 0, frame.width);
+    const int largest = frame.width - w;
+    std::vector<uint8_t> bufferA(frame.Bytes()), bufferB(frame.Bytes());
+    for (int i = 0; i < pairs; ++i) {
+      Slot& slot = slots[i];
+      int a = slot.columnA, b = slot.columnB;
+      if (a == -1) {
+        a = DrawBelow(largest);
+        b = DrawBelow(largest);
+        slot.waitCounter = rand() % waitFrames;
+      }
+      if (++slot.waitCounter > waitFrames) {
+        a += slot.stepA;
+        b += slot.stepB;
+        slot.waitCounter = 0;
+      }
+      Clamp(a, largest, slot.stepA);
+      Clamp(b, largest, slot.stepB);
+      if (rand() % 30 == 0 || std::abs(slot.stepA) > speed) slot.stepA = Direction() * (speed + 3);
+      if (rand() % 30 == 0 || std::abs(slot.stepB) > speed) slot.stepB = Direction() * (speed + 3);
+      CopyOut(bufferA, frame, a, w);
+      CopyOut(bufferB, frame, b, w);
+      WriteIn(frame, bufferA, b, w, kSwap);
+      WriteIn(frame, bufferB, a, w, blankLevel == 50 && i % 5 == 0 ? kBlack : kSwap);
+      slot.columnA = a;
+      slot.columnB = b;
+    }
+  }
+
+ private:
+  struct Slot {
+    int columnA, columnB, stepA, stepB, waitCounter;
+  };
+
+  static int Direction() {
+    const int step = rand() % 3 - 1;
+    return step == 0 ? 1 : step;
+  }
+  static int DrawBelow(int limit) {
+    const int draw = rand();
+    return limit > 0 ? draw % limit : 0;
+  }
+  static void Clamp(int& column, int largest, int& step) {
+    if (column < 0) {
+      column = 0;
+      step = -step;
+    }
+    if (column > largest) {
+      column = largest;
+      step = -step;
+    }
+  }
+  static void CopyOut(std::vector<uint8_t>& buffer, const TestFrame& frame, int x, int w) {
+    for (int y = 0; y < frame.height; ++y) {
+      for (int c = 0; c < w; ++c) std::memcpy(&buffer[(c + y * w) * 3], frame.Pixel(x + c, y), 3);
+    }
+  }
+  static void WriteIn(TestFrame& frame, const std::vector<uint8_t>& buffer, int x, int w,
+                      int mode) {
+    for (int y = 0; y < frame.height; ++y) {
+      for (int c = 0; c < w; ++c) {
+        const auto pixel = ApplyChannelMode(&buffer[(c + y * w) * 3], mode);
+        frame.SetPixel(x + c, y, pixel[0], pixel[1], pixel[2]);
+      }
+    }
+  }
+
+  std::array<Slot, 1024> slots{};
+};
+
+// Two instances of different sizes share the table; parameters change between frames.
+TEST(Halmire, MatchesTheStripByStripAlgorithm) {
+  const std::pair<int, int> kSizes[][2] = {
+      {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},   {{31, 4}, {0, 3}},
+      {{40, 0}, {13, 7}}, {{97, 3}, {96, 3}},
+  };
+  Picker pick(15);
+  auto anyValue = [&pick](float low, float high) {
+    return std::uniform_real_distribution<float>(low, high)(pick);
+  };
+  for (const auto& sizes : kSizes) {
+    PluginHost host("Halmire", true);
+    ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
+    LiteralVerticalSwap literal;
+    std::vector<std::unique_ptr<Instance>> instances;
+    for (const auto& [width, height] : sizes) {
+      const uint32_t seed = pick();
+      rand_script::Reset(seed);
+      instances.push_back(std::make_unique<Instance>(host, width, height));
+      rand_script::Reset(seed);
+      literal.Construct();
+    }
+    LiteralVerticalSwap::Settings settings[2];
+    for (int frameIndex = 0; frameIndex < 60; ++frameIndex) {
+      const int which = static_cast<int>(pick() % 2);
+      LiteralVerticalSwap::Settings& s = settings[which];
+      switch (pick() % 6) {
+        case 0:
+          s.value = anyValue(-0.2f, 1.3f);
+          break;
+        case 1:
+          s.blank = pick() % 2 ? 1.0f : 0.99f;
+          break;
+        case 2:
+          s.width = pick() % 4 ? anyValue(0.0f, 1.0f) : anyValue(-0.5f, 1.5f);
+          break;
+        case 3:
+          s.wait = anyValue(-0.1f, 1.1f);
+          break;
+        case 4:
+          s.speed = anyValue(-0.1f, 1.2f);
+          break;
+        default:
+          break;
+      }
+      const Instance& instance = *instances[which];
+      for (uint32_t p = 0; p < 5; ++p) {
+        const float values[] = {s.value, s.blank, s.width, s.wait, s.speed};
+        instance.Set(p, values[p]);
+      }
+      const auto [width, height] = sizes[which];
+      const TestFrame input = TestFrame::Random(width, height, pick());
+      const uint32_t seed = pick();
+      TestFrame actual = input;
+      rand_script::Reset(seed);
+      ASSERT_EQ(instance.Process(actual.data()), ff::FF_SUCCESS);
+      const std::size_t draws = rand_script::Calls();
+      TestFrame expected = input;
+      rand_script::Reset(seed);
+      literal.Process(expected, s);
+      ASSERT_EQ(draws, rand_script::Calls()) << "frame " << frameIndex;
+      ASSERT_EQ(actual.Contents(), expected.Contents()) << "frame " << frameIndex;
+      ASSERT_TRUE(actual.GuardsIntact());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace test
