@@ -1,0 +1,423 @@
+// The split RGB swap vertical effect, driven through plugMain with a scripted rand().
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <random>
+
+#include "FailingAllocation.h"
+#include "PluginHost.h"
+#include "ScriptedRand.h"
+#include "StripFrames.h"
+#include "TestFrame.h"
+
+namespace test {
+namespace {
+
+constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
+constexpr float kInfinity = std::numeric_limits<float>::infinity();
+
+// Picks sizes, values and seeds; 32 bits wide so that its numbers pass as seeds unconverted.
+using Picker = std::linear_congruential_engine<uint32_t, 48271, 0, 2147483647>;
+
+enum Parameter : uint32_t { kValue, kSwap, kWidth, kCol, kSpeed };
+
+using Columns = std::vector<std::pair<int, ColumnSource>>;
+
+// Columns x to x + width - 1 rewritten in place through `mode`.
+Columns StripColumns(int x, int width, int mode) {
+  Columns columns;
+  for (int k = 0; k < width; ++k) columns.push_back({x + k, {x + k, {mode}}});
+  return columns;
+}
+
+// Makes an instance whose construction draws exactly the scripted `fill`, then the rest of the
+// 4096 table draws from the fallback generator.
+std::unique_ptr<Instance> InstantiateWithFill(const PluginHost& host, const std::vector<int>& fill,
+                                              int width, int height) {
+  EXPECT_EQ(host.Initialise(), ff::FF_SUCCESS);
+  rand_script::Reset();
+  rand_script::Push(fill);
+  auto instance = std::make_unique<Instance>(host, width, height);
+  EXPECT_EQ(rand_script::Calls(), 4096u);
+  EXPECT_EQ(rand_script::Pending(), 0u);
+  return instance;
+}
+
+// Runs one scripted frame on a fresh copy of `input` and checks every draw was taken.
+TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
+                        const std::vector<int>& draws) {
+  TestFrame frame = input;
+  rand_script::Reset();
+  rand_script::Push(draws);
+  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(rand_script::Calls(), draws.size());
+  EXPECT_EQ(rand_script::Pending(), 0u);
+  EXPECT_TRUE(frame.GuardsIntact());
+  return frame;
+}
+
+TEST(Quillmar, IdentityParametersAndCapabilities) {
+  PluginHost host("Quillmar");
+  const ff::PluginInfoStruct* info = host.Info();
+  ASSERT_NE(info, nullptr);
+  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "qLmR", 4), 0);
+  const uint8_t expectedName[16] = {'Q', 'u', 'i', 'l', 'l', 'm', 'a',
+                                    'r', 'e', 's', 'q', 'u', 'e'};
+  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
+  EXPECT_EQ(info->APIMajorVersion, 1u);
+  EXPECT_EQ(info->APIMinorVersion, 0u);
+  EXPECT_EQ(info->PluginType, 0u);
+  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
+  ASSERT_NE(extended, nullptr);
+  EXPECT_STREQ(extended->Description, "Split rgb swap virtical");
+  EXPECT_STREQ(extended->About, "Q.V");
+  EXPECT_EQ(extended->PluginMajorVersion, 1u);
+  EXPECT_EQ(extended->PluginMinorVersion, 0u);
+  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
+
+  const struct {
+    const char* name;
+    float defaultValue;
+  } kParameters[] = {
+      {"Value", 0.2f}, {"Swap", 0.2f}, {"Width", 0.2f}, {"Col", 1.0f}, {"Speed", 0.1f}};
+  ASSERT_EQ(host.NumParameters(), 5u);
+  for (uint32_t i = 0; i < 5; ++i) {
+    EXPECT_EQ(host.ParameterName(i), kParameters[i].name);
+    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(kParameters[i].defaultValue));
+    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
+  }
+  EXPECT_EQ(host.ParameterType(5), ff::FF_FAIL);
+  const uint32_t kCaps[][2] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {10, 1}, {11, 1}, {15, 0}};
+  for (const auto& [code, answer] : kCaps) EXPECT_EQ(host.Caps(code), answer) << code;
+
+  Instance instance(host, 8, 2);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), kSpeed), BitsFromFloat(0.1f));
+  EXPECT_EQ(instance.Set(5, 0.5f), ff::FF_FAIL);
+  EXPECT_EQ(host.GetParameterBits(instance.id(), 5), ff::FF_FAIL);
+}
+
+// Slot 0 of the fill: step +1 (one draw, whatever it is), a dropped step draw, mode 17 % 15 and
+// width 130 % 128 + 1. One strip then creeps right, is cut at the right edge, wraps, takes new
+// steps, a new width and a new mode, frame after frame.
+TEST(Quillmar, ConstructorStripThenMovesWrapsAndRedraws) {
+  PluginHost host("Quillmar", true);
+  const auto instance = InstantiateWithFill(host, {123, 456, 17, 130}, 10, 2);
+  instance->Set(kValue, 0.0f);  // one strip; "Speed" 0.1 gives new steps of 3 to 12
+  const TestFrame input = TestFrame::Random(10, 2, 21);
+
+  const struct {
+    const char* what;
+    float speed, col;
+    std::vector<int> draws;
+    int x, width, mode;
+  } kFrames[] = {
+      // First use: column 5 and offset 7, then the draws by 30 and by 50; 5 + 1 = 6.
+      {"first frame moves by +1", 0.1f, 1.0f, {5, 7, 1, 1}, 6, 3, 2},
+      {"reaches the right edge", 0.1f, 1.0f, {1, 1}, 7, 3, 2},
+      {"cut at the right edge", 0.1f, 1.0f, {1, 1}, 8, 2, 2},
+      {"one column left", 0.1f, 1.0f, {1, 1}, 9, 1, 2},
+      // Wraps to 0. By-30 draw 0: magnitude 2 % 10 + 3, direction draw 0 gives -1, so -5; by-50
+      // draw 0: width 0 % 128 + 1.
+      {"wraps right to left, new step and width", 0.1f, 1.0f, {0, 2, 0, 0, 0}, 0, 1, 2},
+      {"wraps left to right", 0.1f, 1.0f, {1, 1}, 9, 1, 2},
+      {"moves left", 0.1f, 1.0f, {1, 1}, 4, 1, 2},
+      // "Speed" 0.0 (level 1): -5 is longer than 1 + 3 and is replaced: 0 % 1 + 3 times +1.
+      {"lower speed replaces the step", 0.0f, 1.0f, {1, 0, 2, 1}, 9, 1, 2},
+      // 9 + 3 passes the right edge and starts again at 0, whatever the overshoot.
+      {"the new step stays", 0.0f, 1.0f, {1, 1}, 0, 1, 2},
+      // "Col" 0.0: mode 2 is out of range and is redrawn (30 % 1) before the move and the
+      // draw by 30, which would otherwise replace the step.
+      {"fewer modes redraw the mode first", 0.0f, 0.0f, {30, 7, 1}, 3, 1, 0},
+  };
+  for (const auto& frame : kFrames) {
+    SCOPED_TRACE(frame.what);
+    instance->Set(kSpeed, frame.speed);
+    instance->Set(kCol, frame.col);
+    const TestFrame output = ScriptedFrame(*instance, input, frame.draws);
+    EXPECT_EQ(output.Contents(),
+              ExpectedColumns(input, StripColumns(frame.x, frame.width, frame.mode)).Contents());
+  }
+}
+
+// Four strips (modes 1, 3, 4, 0; widths 3, 2, 1, 4). At "Swap" 1.0 strips 0 and 3 are written at
+// their offsets, narrowed to fit where they are read and where they are written; strip 3 reads
+// a column that strip 0 has just written.
+TEST(Quillmar, DisplacementAtFullSwapOnly) {
+  PluginHost host("Quillmar", true);
+  const std::vector<int> fill = {0, 0, 1, 2, 0, 0, 3, 1, 0, 0, 4, 0, 0, 0, 0, 3};
+  const auto instance = InstantiateWithFill(host, fill, 20, 2);
+  instance->Set(kValue, 0.0625f);  // four strips
+  const TestFrame input = TestFrame::Random(20, 2, 22);
+  // Per strip: column, offset, draws by 30 and 50. Columns after the move: 6, 1, 12, 18.
+  const std::vector<int> draws = {5, 10, 1, 1, 0, 3, 1, 1, 11, 0, 1, 1, 17, 9, 1, 1};
+
+  instance->Set(kSwap, 0.98f);
+  {
+    Columns expected = StripColumns(6, 3, 1);
+    for (const auto& strip :
+         {StripColumns(1, 2, 3), StripColumns(12, 1, 4), StripColumns(18, 2, 0)}) {
+      expected.insert(expected.end(), strip.begin(), strip.end());
+    }
+    const TestFrame output = ScriptedFrame(*instance, input, draws);
+    EXPECT_EQ(output.Contents(), ExpectedColumns(input, expected).Contents());
+  }
+
+  InstantiateWithFill(host, fill, 1, 1);  // the same strips again, not used yet
+  instance->Set(kSwap, 1.0f);
+  {
+    Columns expected = {{16, {6, {1}}}, {17, {7, {1}}}, {18, {8, {1}}}};
+    for (const auto& strip : {StripColumns(1, 2, 3), StripColumns(12, 1, 4)}) {
+      expected.insert(expected.end(), strip.begin(), strip.end());
+    }
+    // Strip 3: (9 + 18) % 20 = 7, two columns wide because only two remain right of 18.
+    expected.push_back({7, {8, {1, 0}}});
+    expected.push_back({8, {19, {0}}});
+    const TestFrame output = ScriptedFrame(*instance, input, draws);
+    EXPECT_EQ(output.Contents(), ExpectedColumns(input, expected).Contents());
+  }
+}
+
+// Columns and offsets a wider frame of another instance stored are brought into the narrower one.
+TEST(Quillmar, ColumnsFromAWiderInstanceStayInsideANarrowerFrame) {
+  PluginHost host("Quillmar", true);
+  Instance wide(host, 100, 2);
+  const auto narrow = InstantiateWithFill(host, {0, 0, 0, 1}, 20, 2);  // mode 0, width 2
+  for (const Instance* instance : {&wide, narrow.get()}) {
+    instance->Set(kValue, 0.0f);
+    instance->Set(kSwap, 1.0f);
+  }
+  const TestFrame wideInput = TestFrame::Random(100, 2, 23);
+  const TestFrame wideOutput = ScriptedFrame(wide, wideInput, {90, 95, 1, 1});
+  // Column 91, written at (95 + 91) % 100.
+  EXPECT_EQ(wideOutput.Contents(),
+            ExpectedColumns(wideInput, {{86, {91, {0}}}, {87, {92, {0}}}}).Contents());
+
+  const TestFrame narrowInput = TestFrame::Random(20, 2, 24);
+  const TestFrame narrowOutput = ScriptedFrame(*narrow, narrowInput, {1, 1});
+  // Column 92 is past the edge and starts again at 0; the offset 95 comes to 95 % 20.
+  EXPECT_EQ(narrowOutput.Contents(),
+            ExpectedColumns(narrowInput, {{15, {0, {0}}}, {16, {1, {0}}}}).Contents());
+}
+
+// Making an instance refills the shared table, so a running instance starts its strips afresh.
+TEST(Quillmar, NewInstanceRestartsRunningStrips) {
+  PluginHost host("Quillmar", true);
+  const auto running = InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2);  // mode 4, width 1
+  running->Set(kValue, 0.0f);
+  const TestFrame input = TestFrame::Random(20, 2, 25);
+  ScriptedFrame(*running, input, {5, 0, 1, 1});
+  rand_script::Reset();
+  rand_script::Push({0, 0, 4, 0});
+  { Instance newcomer(host, 4, 4); }
+  const TestFrame output = ScriptedFrame(*running, input, {11, 0, 1, 1});
+  EXPECT_EQ(output.Contents(), ExpectedColumns(input, StripColumns(12, 1, 4)).Contents());
+}
+
+// Frames that cannot be processed leave the frame, the table and the generator as they were;
+// a frame without columns has no place for a strip and is passed over.
+TEST(Quillmar, RefusedAndEmptyFramesChangeNothing) {
+  PluginHost host("Quillmar", true);
+  Instance sixteenBit(host, 20, 2, ff::FF_DEPTH_16);
+  Instance thirtyTwoBit(host, 20, 2, ff::FF_DEPTH_32);
+  Instance noColumns(host, 0, 5);
+  const auto instance = InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2);  // mode 4, width 1
+  for (const Instance* each : {instance.get(), &noColumns}) each->Set(kValue, 0.0f);
+  const TestFrame input = TestFrame::Random(20, 2, 26);
+  ScriptedFrame(*instance, input, {5, 0, 1, 1});
+
+  TestFrame refused = input;
+  rand_script::Reset();
+  {
+    FailingAllocations failing;
+    EXPECT_EQ(instance->Process(refused.data()), ff::FF_FAIL);
+  }
+  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(refused.Contents(), input.Contents());
+  TestFrame empty(0, 5);
+  EXPECT_EQ(noColumns.Process(empty.data()), ff::FF_SUCCESS);
+  EXPECT_TRUE(empty.GuardsIntact());
+  EXPECT_EQ(rand_script::Calls(), 0u);
+
+  // The strip moved from 6 to 7 as though nothing had come between.
+  const TestFrame output = ScriptedFrame(*instance, input, {1, 1});
+  EXPECT_EQ(output.Contents(), ExpectedColumns(input, StripColumns(7, 1, 4)).Contents());
+}
+
+// Host values far outside 0.0 to 1.0: at most 1024 strips, and no frame size or value makes the
+// effect fail, leave the frame or misbehave under the sanitizers.
+TEST(Quillmar, ExtremeParametersAndFrameSizes) {
+  PluginHost host("Quillmar", true);
+  {
+    Instance instance(host, 9, 2);
+    for (const float value : {1e9f, kInfinity}) {
+      instance.Set(kValue, value);
+      std::vector<int> draws(4 * 1024, 1);  // column, offset and the draws by 30 and 50
+      const TestFrame output = ScriptedFrame(instance, TestFrame::Random(9, 2, 27), draws);
+      { Instance restart(host, 1, 1); }
+    }
+  }
+  const float kExtremes[] = {kNaN, kInfinity, -kInfinity, 1e30f, -1e30f,
+                             2.0f, -1.0f,     0.5f,       1.0f,  0.0f};
+  Picker pick(28);
+  rand_script::Reset(29);
+  for (int round = 0; round < 40; ++round) {
+    const int width = static_cast<int>(pick() % 7), height = static_cast<int>(pick() % 4);
+    Instance instance(host, width, height);
+    for (int frameIndex = 0; frameIndex < 6; ++frameIndex) {
+      instance.Set(pick() % 5, kExtremes[pick() % std::size(kExtremes)]);
+      TestFrame frame = TestFrame::Random(width, height, pick());
+      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      EXPECT_TRUE(frame.GuardsIntact());
+    }
+  }
+}
+
+// The effect as first written: each strip copied out into a whole-frame buffer and written
+// back, strip after strip, with the shared table of its own. Kept to check the plug-in frame by
+// frame and draw by draw.
+class LiteralSplitSwap {
+ public:
+  struct Settings {
+    float value = 0.2f, swap = 0.2f, width = 0.2f, col = 1.0f, speed = 0.1f;
+  };
+
+  void Construct() {
+    for (Slot& slot : slots) {
+      slot.column = -1;
+      slot.step = Step(0);
+      slot.offset = -1;
+      Step(0);
+      slot.mode = rand() % 15;
+      slot.width = rand() % 128 + 1;
+    }
+  }
+
+  void Process(TestFrame& frame, const Settings& settings) {
+    const int strips = std::clamp(static_cast<int>(double{settings.value} * 64), 1, 1024);
+    const int swapLevel = static_cast<int>(double{settings.swap} * 50);
+    const int widthLimit = std::max(static_cast<int>(double{settings.width} * 640), 1);
+    const int modeCount = std::max(static_cast<int>(double{settings.col} * 15), 1);
+    const int speed = std::max(static_cast<int>(double{settings.speed} * 100), 1);
+    const int W = frame.width;
+    if (W == 0) return;
+    std::vector<uint8_t> buffer(frame.Bytes());
+    for (int i = 0; i < strips; ++i) {
+      Slot& slot = slots[i];
+      int x = slot.column;
+      if (x == -1) {
+        x = rand() % W;
+        slot.offset = rand() % W;
+      }
+      if (slot.mode >= modeCount) slot.mode = rand() % modeCount;
+      x += slot.step;
+      if (x < 0) x = W - 1;
+      if (x >= W) x = 0;
+      if (rand() % 30 == 0 || std::abs(slot.step) > speed + 3) {
+        const int magnitude = rand() % speed + 3;
+        slot.step = magnitude * Step(1);
+      }
+      if (rand() % 50 == 0) slot.width = rand() % widthLimit + 1;
+      int x2 = x, w = std::min(slot.width, W - x);
+      if (swapLevel == 50 && i % 3 == 0) {
+        x2 = (slot.offset + x) % W;
+        w = std::min({slot.width, W - x2, W - x});
+      }
+      for (int y = 0; y < frame.height; ++y) {
+        for (int c = 0; c < w; ++c) std::memcpy(&buffer[(c + y * w) * 3], frame.Pixel(x + c, y), 3);
+      }
+      for (int y = 0; y < frame.height; ++y) {
+        for (int c = 0; c < w; ++c) {
+          const auto pixel = ApplyChannelMode(&buffer[(c + y * w) * 3], slot.mode);
+          frame.SetPixel(x2 + c, y, pixel[0], pixel[1], pixel[2]);
+        }
+      }
+      slot.column = x;
+    }
+  }
+
+ private:
+  struct Slot {
+    int column, offset, mode, step, width;
+  };
+
+  static int Step(int reach) {
+    const int step = rand() % (2 * reach + 1) - reach;
+    return step == 0 ? 1 : step;
+  }
+
+  std::array<Slot, 1024> slots{};
+};
+
+// Two instances of different sizes share the table; parameters change between frames.
+TEST(Quillmar, MatchesTheStripByStripAlgorithm) {
+  const std::pair<int, int> kSizes[][2] = {
+      {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},    {{31, 4}, {0, 3}},
+      {{40, 0}, {13, 7}}, {{300, 3}, {96, 3}},
+  };
+  Picker pick(30);
+  auto anyValue = [&pick](float low, float high) {
+    return std::uniform_real_distribution<float>(low, high)(pick);
+  };
+  for (const auto& sizes : kSizes) {
+    PluginHost host("Quillmar", true);
+    ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
+    LiteralSplitSwap literal;
+    std::vector<std::unique_ptr<Instance>> instances;
+    for (const auto& [width, height] : sizes) {
+      const uint32_t seed = pick();
+      rand_script::Reset(seed);
+      instances.push_back(std::make_unique<Instance>(host, width, height));
+      rand_script::Reset(seed);
+      literal.Construct();
+    }
+    LiteralSplitSwap::Settings settings[2];
+    for (int frameIndex = 0; frameIndex < 80; ++frameIndex) {
+      const int which = static_cast<int>(pick() % 2);
+      LiteralSplitSwap::Settings& s = settings[which];
+      switch (pick() % 6) {
+        case 0:
+          s.value = anyValue(-0.1f, 0.6f);
+          break;
+        case 1:
+          s.swap = pick() % 2 ? 1.0f : 0.98f;
+          break;
+        case 2:
+          s.width = anyValue(-0.1f, 1.2f);
+          break;
+        case 3:
+          s.col = anyValue(-0.1f, 1.4f);
+          break;
+        case 4:
+          s.speed = anyValue(-0.1f, 1.2f);
+          break;
+        default:
+          break;
+      }
+      const Instance& instance = *instances[which];
+      const float values[] = {s.value, s.swap, s.width, s.col, s.speed};
+      for (uint32_t p = 0; p < 5; ++p) instance.Set(p, values[p]);
+      const auto [width, height] = sizes[which];
+      const TestFrame input = TestFrame::Random(width, height, pick());
+      const uint32_t seed = pick();
+      TestFrame actual = input;
+      rand_script::Reset(seed);
+      ASSERT_EQ(instance.Process(actual.data()), ff::FF_SUCCESS);
+      const std::size_t draws = rand_script::Calls();
+      TestFrame expected = input;
+      rand_script::Reset(seed);
+      literal.Process(expected, s);
+      ASSERT_EQ(draws, rand_script::Calls()) << "frame " << frameIndex;
+      ASSERT_EQ(actual.Contents(), expected.Contents()) << "frame " << frameIndex;
+      ASSERT_TRUE(actual.GuardsIntact());
+    }
+  }
+}
+
+}  // namespace
+}  // namespace test
