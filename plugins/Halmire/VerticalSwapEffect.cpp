@@ -4,12 +4,12 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ColumnPlan.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PluginDescriptor.h"
 #include "RandomStep.h"
 #include "RectOps.h"
-#include "ScratchBuffer.h"
 
 namespace ff {
 namespace {
@@ -27,6 +27,8 @@ constexpr int32_t kUnusedColumn = -1;
 constexpr int32_t kFullBlankLevel = 50;
 constexpr int32_t kBlankedPairSpacing = 5;
 constexpr uint32_t kSwapOuterBytesMode = 0;
+constexpr int32_t kStripA = 0;
+constexpr int32_t kStripB = 1;
 
 // Shared by every instance of the plug-in: making any instance restarts them all.
 SwapStrip swapStrips[kSlotCount];
@@ -95,9 +97,9 @@ class VerticalSwapEffect : public EffectBase {
   FFResult Render(const Frame& frame) override {
     const int32_t stripWidth = StripWidth(frame.width);
     const int32_t largestColumn = frame.width - stripWidth;
-    ScratchBuffer stripA(RectBytes(stripWidth, frame.height));
-    ScratchBuffer stripB(RectBytes(stripWidth, frame.height));
-    if (!stripA || !stripB) return FF_FAIL;
+    // The pairs rewrite whole columns: they are planned on a column map and drawn in one pass.
+    ColumnPlan plan(frame.width, 2);
+    if (!plan) return FF_FAIL;
     for (int32_t i = 0; i < stripCount; ++i) {
       SwapStrip& strip = swapStrips[i];
       int32_t a = strip.columnA;
@@ -121,16 +123,15 @@ class VerticalSwapEffect : public EffectBase {
       RenewStep(strip.stepA);
       RenewStep(strip.stepB);
 
-      CopyRectOut(stripA.data(), frame, a, 0, stripWidth, frame.height);
-      CopyRectOut(stripB.data(), frame, b, 0, stripWidth, frame.height);
-      WriteRectMappedBlank(frame, stripA.data(), b, 0, stripWidth, frame.height,
-                           kSwapOuterBytesMode);
+      plan.CopyStripOut(kStripA, a, stripWidth);
+      plan.CopyStripOut(kStripB, b, stripWidth);
+      plan.WriteStripMapped(kStripA, b, stripWidth, kSwapOuterBytesMode);
       const bool blanked = blankLevel == kFullBlankLevel && i % kBlankedPairSpacing == 0;
-      WriteRectMappedBlank(frame, stripB.data(), a, 0, stripWidth, frame.height,
-                           blanked ? kBlankMode : kSwapOuterBytesMode);
+      plan.WriteStripMapped(kStripB, a, stripWidth, blanked ? kBlankMode : kSwapOuterBytesMode);
       strip.columnA = a;
       strip.columnB = b;
     }
+    plan.Apply(frame);
     return FF_SUCCESS;
   }
 

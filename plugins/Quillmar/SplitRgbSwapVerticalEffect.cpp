@@ -4,12 +4,11 @@
 #include <algorithm>
 #include <cstdlib>
 
+#include "ColumnPlan.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PluginDescriptor.h"
 #include "RandomStep.h"
-#include "RectOps.h"
-#include "ScratchBuffer.h"
 
 namespace ff {
 namespace {
@@ -85,8 +84,9 @@ class SplitRgbSwapVerticalEffect : public EffectBase {
     const int32_t frameWidth = frame.width;
     // A frame without columns has no place for a strip; the strips wait for a real one.
     if (frameWidth == 0) return FF_SUCCESS;
-    ScratchBuffer strip(RectBytes(frameWidth, frame.height));
-    if (!strip) return FF_FAIL;
+    // The strips rewrite whole columns: they are planned on a column map and drawn in one pass.
+    ColumnPlan plan(frameWidth, 1);
+    if (!plan) return FF_FAIL;
     for (int32_t i = 0; i < stripCount; ++i) {
       SplitStrip& slot = splitStrips[i];
       int32_t x = slot.column;
@@ -108,11 +108,11 @@ class SplitRgbSwapVerticalEffect : public EffectBase {
         targetX = static_cast<int32_t>((int64_t{slot.offset} + x) % frameWidth);
         width = std::min(width, frameWidth - targetX);
       }
-      CopyRectOut(strip.data(), frame, x, 0, width, frame.height);
-      WriteRectMappedBlank(frame, strip.data(), targetX, 0, width, frame.height,
-                           static_cast<uint32_t>(slot.mode));
+      plan.CopyStripOut(0, x, width);
+      plan.WriteStripMapped(0, targetX, width, static_cast<uint32_t>(slot.mode));
       slot.column = x;
     }
+    plan.Apply(frame);
     return FF_SUCCESS;
   }
 
