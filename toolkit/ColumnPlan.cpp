@@ -56,23 +56,22 @@ std::unique_ptr<T[]> Allocate(int64_t count) {
 }
 
 #if defined(__x86_64__) || defined(__i386__)
+bool CanShuffleBytes() {
+  static const bool supported = __builtin_cpu_supports("ssse3");
+  return supported;
+}
+
 // Five pixels at a time with one byte shuffle, halving by a shift and a byte mask. The 16-byte
 // store also writes the first byte of the next pixel, unarranged, which the next step or the
-// caller's tail then writes properly. Takes shifts of 0 and 1 only. Returns the bytes done, a
-// multiple of 15 that leaves at least one byte for the tail.
-__attribute__((target("ssse3"))) std::size_t WriteFivePixelsAtATime(
-    uint8_t* target, const uint8_t* source, std::size_t bytes, const ByteArrangement& arrangement) {
-  alignas(16) uint8_t shuffle[16];
-  alignas(16) uint8_t halved[16] = {};
-  for (int pixel = 0; pixel < 5; ++pixel) {
-    for (int k = 0; k < 3; ++k) {
-      shuffle[pixel * 3 + k] = static_cast<uint8_t>(pixel * 3 + arrangement.source[k]);
-      halved[pixel * 3 + k] = arrangement.shift[k] != 0 ? 0xFF : 0;
-    }
-  }
-  shuffle[15] = 15;
-  const __m128i order = _mm_load_si128(reinterpret_cast<const __m128i*>(shuffle));
-  const __m128i halving = _mm_load_si128(reinterpret_cast<const __m128i*>(halved));
+// caller's tail then writes properly. Returns the bytes done, a multiple of 15 that leaves at
+// least one byte for the tail.
+__attribute__((target("ssse3"))) std::size_t WriteFivePixelsAtATime(uint8_t* target,
+                                                                    const uint8_t* source,
+                                                                    std::size_t bytes,
+                                                                    const uint8_t* orderMask,
+                                                                    const uint8_t* halvedMask) {
+  const __m128i order = _mm_loadu_si128(reinterpret_cast<const __m128i*>(orderMask));
+  const __m128i halving = _mm_loadu_si128(reinterpret_cast<const __m128i*>(halvedMask));
   const __m128i lowSevenBits = _mm_set1_epi8(0x7F);
   std::size_t i = 0;
   for (; i + 16 <= bytes; i += 15) {
@@ -85,24 +84,35 @@ __attribute__((target("ssse3"))) std::size_t WriteFivePixelsAtATime(
   }
   return i;
 }
-
-bool CanShuffleBytes() {
-  static const bool supported = __builtin_cpu_supports("ssse3");
-  return supported;
-}
 #endif
 
-// Bulk of the run through the byte shuffle where the processor has one and no byte was halved
-// more than once; the rest one byte at a time.
-void WriteArranged(uint8_t* target, const uint8_t* source, std::size_t bytes,
-                   const ByteArrangement& arrangement) {
-  const ByteArrangement a = arrangement;
+}  // namespace
+
+ColumnPlan::ShuffleMasks ColumnPlan::MasksFor(const ByteArrangement& arrangement) {
+  ShuffleMasks masks{};
+#if defined(__x86_64__) || defined(__i386__)
+  masks.usable = CanShuffleBytes() && std::all_of(arrangement.shift, arrangement.shift + 3,
+                                                  [](uint8_t shift) { return shift <= 1; });
+#endif
+  for (int pixel = 0; pixel < 5; ++pixel) {
+    for (int k = 0; k < 3; ++k) {
+      masks.order[pixel * 3 + k] = static_cast<uint8_t>(pixel * 3 + arrangement.source[k]);
+      masks.halved[pixel * 3 + k] = arrangement.shift[k] != 0 ? 0xFF : 0;
+    }
+  }
+  masks.order[15] = 15;
+  return masks;
+}
+
+void ColumnPlan::WriteArranged(uint8_t* target, const uint8_t* source, std::size_t bytes,
+                               const Run& run) {
   std::size_t done = 0;
 #if defined(__x86_64__) || defined(__i386__)
-  const bool halvedOnce =
-      std::all_of(a.shift, a.shift + 3, [](uint8_t shift) { return shift <= 1; });
-  if (halvedOnce && CanShuffleBytes()) done = WriteFivePixelsAtATime(target, source, bytes, a);
+  if (run.masks.usable) {
+    done = WriteFivePixelsAtATime(target, source, bytes, run.masks.order, run.masks.halved);
+  }
 #endif
+  const ByteArrangement a = run.arrangement;
   for (; done < bytes; done += 3) {
     const uint8_t s0 = source[done + a.source[0]], s1 = source[done + a.source[1]],
                   s2 = source[done + a.source[2]];
@@ -112,13 +122,12 @@ void WriteArranged(uint8_t* target, const uint8_t* source, std::size_t bytes,
   }
 }
 
-}  // namespace
-
 ColumnPlan::ColumnPlan(int32_t width, int32_t stripBuffers)
     : width(std::max(width, 0)),
       map(Allocate<ColumnSource>(this->width)),
       strips(Allocate<ColumnSource>(int64_t{this->width} * std::max(stripBuffers, 0))),
       runs(Allocate<Run>(this->width)),
+      reads(Allocate<ColumnSpan>(this->width)),
       row(Allocate<uint8_t>(int64_t{this->width} * 3)) {
   if (!*this) return;
   for (int32_t column = 0; column < this->width; ++column) map[column] = {column, kUnchanged};
@@ -161,21 +170,47 @@ int32_t ColumnPlan::FindRuns() {
     const Run::Kind kind = black                            ? Run::Kind::kBlack
                            : from.arrangement == kUnchanged ? Run::Kind::kCopy
                                                             : Run::Kind::kArranged;
-    runs[count++] = {column, from.column, 1, black ? kBlack : from.arrangement, kind};
+    runs[count++] = {
+        column, from.column,
+        1,      black ? kBlack : from.arrangement,
+        kind,   kind == Run::Kind::kArranged ? MasksFor(from.arrangement) : ShuffleMasks{}};
   }
   return count;
 }
 
+int32_t ColumnPlan::FindReadSpans(int32_t runCount) {
+  int32_t count = 0;
+  for (int32_t i = 0; i < runCount; ++i) {
+    if (runs[i].kind != Run::Kind::kBlack) {
+      reads[count++] = {runs[i].source, runs[i].source + runs[i].length};
+    }
+  }
+  std::sort(reads.get(), reads.get() + count, [](const ColumnSpan& left, const ColumnSpan& right) {
+    return left.first < right.first;
+  });
+  // Spans that overlap or nearly touch are read with one copy.
+  constexpr int32_t kNearlyTouching = 16;
+  int32_t merged = 0;
+  for (int32_t i = 0; i < count; ++i) {
+    if (merged > 0 && reads[i].first <= reads[merged - 1].last + kNearlyTouching) {
+      reads[merged - 1].last = std::max(reads[merged - 1].last, reads[i].last);
+    } else {
+      reads[merged++] = reads[i];
+    }
+  }
+  return merged;
+}
+
 void ColumnPlan::Apply(const Frame& frame) {
   const int32_t runCount = FindRuns();
+  const int32_t readCount = FindReadSpans(runCount);
   for (int32_t y = 0; y < frame.height; ++y) {
     uint8_t* frameRow = frame.Row(y);
     // Every run reads the row as it came in, so what the runs read is set aside first.
-    for (int32_t i = 0; i < runCount; ++i) {
-      const Run& run = runs[i];
-      if (run.kind == Run::Kind::kBlack) continue;
-      const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(run.source) * 3;
-      std::memcpy(row.get() + offset, frameRow + offset, static_cast<std::size_t>(run.length) * 3);
+    for (int32_t i = 0; i < readCount; ++i) {
+      const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(reads[i].first) * 3;
+      std::memcpy(row.get() + offset, frameRow + offset,
+                  static_cast<std::size_t>(reads[i].last - reads[i].first) * 3);
     }
     for (int32_t i = 0; i < runCount; ++i) {
       const Run& run = runs[i];
@@ -190,7 +225,7 @@ void ColumnPlan::Apply(const Frame& frame) {
           std::memcpy(target, source, bytes);
           break;
         case Run::Kind::kArranged:
-          WriteArranged(target, source, bytes, run.arrangement);
+          WriteArranged(target, source, bytes, run);
           break;
       }
     }

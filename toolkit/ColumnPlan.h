@@ -8,6 +8,7 @@
 // read nor written, and a strip buffer keeps its layout (column k of a strip at index k).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -22,7 +23,7 @@ class ColumnPlan {
   // strip as wide as the frame. Allocation failure is an answer: the plan tests false.
   ColumnPlan(int32_t width, int32_t stripBuffers);
 
-  explicit operator bool() const { return map && strips && runs && row; }
+  explicit operator bool() const { return map && strips && runs && reads && row; }
 
   // Full-height CopyRectOut of columns x to x + w - 1 into strip buffer `strip`.
   void CopyStripOut(int32_t strip, int32_t x, int32_t w);
@@ -37,6 +38,12 @@ class ColumnPlan {
     int32_t column;
     ByteArrangement arrangement;  // a shift of 8 or more leaves 0
   };
+  // How an arranged run is written many pixels at a time, worked out once per frame.
+  struct ShuffleMasks {
+    bool usable;         // the processor has a byte shuffle and no byte is halved twice
+    uint8_t order[16];   // source byte of each of five pixels, then the next pixel's first byte
+    uint8_t halved[16];  // 0xFF where the byte is halved
+  };
   // Neighbouring result columns that show neighbouring incoming columns the same way.
   struct Run {
     enum class Kind : uint8_t { kBlack, kCopy, kArranged };
@@ -45,14 +52,24 @@ class ColumnPlan {
     int32_t length;
     ByteArrangement arrangement;
     Kind kind;
+    ShuffleMasks masks;
+  };
+  // Incoming columns first to last - 1, which some run reads.
+  struct ColumnSpan {
+    int32_t first, last;
   };
 
+  static ShuffleMasks MasksFor(const ByteArrangement& arrangement);
+  static void WriteArranged(uint8_t* target, const uint8_t* source, std::size_t bytes,
+                            const Run& run);
   int32_t FindRuns();
+  int32_t FindReadSpans(int32_t runCount);
 
   int32_t width;
   std::unique_ptr<ColumnSource[]> map;
   std::unique_ptr<ColumnSource[]> strips;
   std::unique_ptr<Run[]> runs;
+  std::unique_ptr<ColumnSpan[]> reads;
   std::unique_ptr<uint8_t[]> row;  // the incoming row, read while the frame row is rewritten
 };
 
