@@ -12,9 +12,7 @@ class SimpleMaskEffect : public EffectBase {
   SimpleMaskEffect() { AddFloatParameter(0, "Value", 0.1f, valueParam); }
 
  protected:
-  void ParameterChanged(uint32_t) override {
-    maskLevel = AtLeast(ScaleParameter(valueParam, 50), 1);
-  }
+  void ParameterChanged(uint32_t) override { maskLevel = AtLeast(ScaleParameter(valueParam, 50), 1); }
 
   FFResult Render(const Frame& frame) override {
     const int64_t cutoff = int64_t{maskLevel} + 10;
@@ -34,7 +32,6 @@ class SimpleMaskEffect : public EffectBase {
   int32_t maskLevel = 5;
 };
 
-const EffectRegistration<SimpleMaskEffect> registration("aaaa", "Glimbrook",
-                                                        "genarate simple mask");
+const EffectRegistration<SimpleMaskEffect> registration("aaaa", "Glimbrook", "genarate simple mask");
 
 }  // namespace ff
