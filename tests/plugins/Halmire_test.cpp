@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 
+#include "EffectChecks.h"
 #include "FailingAllocation.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
@@ -18,11 +19,8 @@
 namespace test {
 namespace {
 
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
-// Picks sizes, values and seeds; 32 bits wide so that its numbers pass as seeds unconverted.
-using Picker = std::linear_congruential_engine<uint32_t, 48271, 0, 2147483647>;
 constexpr int kSwap = 0;  // the channel mode that exchanges bytes 0 and 2
+constexpr std::size_t kTableDraws = 4096;
 
 enum Parameter : uint32_t { kValue, kBlank, kWidth, kWait, kSpeed };
 
@@ -37,69 +35,12 @@ Columns PairColumns(int a, int b, int width, bool blanked = false) {
   return columns;
 }
 
-// Makes an instance whose construction draws exactly the scripted `fill`, then the rest of the
-// 4096 table draws from the fallback generator.
-void InstantiateWithFill(const PluginHost& host, std::initializer_list<int> fill,
-                         std::unique_ptr<Instance>& instance, int width, int height) {
-  ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
-  rand_script::Reset();
-  rand_script::Push(fill);
-  instance = std::make_unique<Instance>(host, width, height);
-  EXPECT_EQ(rand_script::Calls(), 4096u);
-  EXPECT_EQ(rand_script::Pending(), 0u);
-}
-
-// Runs one scripted frame on a fresh copy of `input` and checks every draw was taken.
-TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
-                        std::initializer_list<int> draws) {
-  TestFrame frame = input;
-  rand_script::Reset();
-  rand_script::Push(draws);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return frame;
-}
-
 TEST(Halmire, IdentityParametersAndCapabilities) {
   PluginHost host("Halmire");
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "hMqe", 4), 0);
-  const uint8_t expectedName[16] = {'H', 'a', 'l', 'm', 'i', 'r', 'e',
-                                    'q', 'u', 'o', 'n', 'd', 'e', 'l'};
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "swap virtucal rect");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
-
-  const struct {
-    const char* name;
-    float defaultValue;
-  } kParameters[] = {
-      {"Value", 0.2f}, {"Blank", 0.2f}, {"Width", 0.5f}, {"Wait", 1.0f}, {"Speed", 0.26f}};
-  ASSERT_EQ(host.NumParameters(), 5u);
-  for (uint32_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(host.ParameterName(i), kParameters[i].name);
-    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(kParameters[i].defaultValue));
-    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
-  }
-  EXPECT_EQ(host.ParameterType(5), ff::FF_FAIL);
-  const uint32_t kCaps[][2] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {10, 1}, {11, 1}, {15, 0}};
-  for (const auto& [code, answer] : kCaps) EXPECT_EQ(host.Caps(code), answer) << code;
-
+  ExpectEffectDescription(
+      host, "hMqe", "Halmirequondel", "swap virtucal rect",
+      {{"Value", 0.2f}, {"Blank", 0.2f}, {"Width", 0.5f}, {"Wait", 1.0f}, {"Speed", 0.26f}});
   Instance instance(host, 8, 2);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), kSpeed), BitsFromFloat(0.26f));
-  EXPECT_EQ(instance.Set(5, 0.5f), ff::FF_FAIL);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), 5), ff::FF_FAIL);
   EXPECT_EQ(instance.Set(kWidth, kNaN), ff::FF_SUCCESS);
   EXPECT_EQ(host.GetParameterBits(instance.id(), kWidth), BitsFromFloat(kNaN));
 }
@@ -109,9 +50,8 @@ TEST(Halmire, IdentityParametersAndCapabilities) {
 // and has its too-long steps replaced, frame after frame.
 TEST(Halmire, ConstructorStepsThenWaitJumpBounceAndStepReplacement) {
   PluginHost host("Halmire", true);
-  std::unique_ptr<Instance> instance;
   // waitCounter (replaced at first use), stepA 0 % 3 -> -1, stepB 2 % 3 -> +1, a dropped draw.
-  InstantiateWithFill(host, {7, 0, 2, 99}, instance, 20, 2);
+  const auto instance = InstantiateWithFill(host, {7, 0, 2, 99}, 20, 2, kTableDraws);
   instance->Set(kValue, 0.0f);  // one pair
   instance->Set(kWidth, 0.1f);  // strips 2 wide, columns 0 to 18
   instance->Set(kWait, 0.0f);   // a jump every second frame
@@ -271,8 +211,7 @@ TEST(Halmire, RefusedFramesChangeNothing) {
   PluginHost host("Halmire", true);
   Instance sixteenBit(host, 20, 2, ff::FF_DEPTH_16);
   Instance thirtyTwoBit(host, 20, 2, ff::FF_DEPTH_32);
-  std::unique_ptr<Instance> instance;
-  InstantiateWithFill(host, {7, 0, 2, 99}, instance, 20, 2);  // steps -3 and +3
+  const auto instance = InstantiateWithFill(host, {7, 0, 2, 99}, 20, 2, kTableDraws);  // -3, +3
   instance->Set(kValue, 0.0f);
   instance->Set(kWidth, 0.1f);
   instance->Set(kWait, 0.0f);
@@ -314,20 +253,7 @@ TEST(Halmire, ExtremeParametersAndFrameSizes) {
       { Instance restart(host, 1, 1); }
     }
   }
-  const float kExtremes[] = {kNaN, kInfinity, -kInfinity, 1e30f, -1e30f,
-                             2.0f, -1.0f,     0.5f,       1.0f,  0.0f};
-  Picker pick(13);
-  rand_script::Reset(14);
-  for (int round = 0; round < 40; ++round) {
-    const int width = static_cast<int>(pick() % 7), height = static_cast<int>(pick() % 4);
-    Instance instance(host, width, height);
-    for (int frameIndex = 0; frameIndex < 6; ++frameIndex) {
-      instance.Set(pick() % 5, kExtremes[pick() % std::size(kExtremes)]);
-      TestFrame frame = TestFrame::Random(width, height, round);
-      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-      EXPECT_TRUE(frame.GuardsIntact());
-    }
-  }
+  ProcessWithHostileParameters(host, 5, 14);
 }
 
 // The effect as first written: strips copied out into whole-frame buffers and written back, pair
@@ -335,10 +261,6 @@ TEST(Halmire, ExtremeParametersAndFrameSizes) {
 // draw by draw.
 class LiteralVerticalSwap {
  public:
-  struct Settings {
-    float value = 0.2f, blank = 0.2f, width = 0.5f, wait = 1.0f, speed = 0.26f;
-  };
-
   void Construct() {
     for (Slot& slot : slots) {
       slot.waitCounter = rand() % 8;
@@ -350,13 +272,13 @@ class LiteralVerticalSwap {
     }
   }
 
-  void Process(TestFrame& frame, const Settings& settings) {
-    const int pairs = std::clamp(static_cast<int>(double{settings.value} * 30), 1, 1024);
-    const int blankLevel = static_cast<int>(double{settings.blank} * 50);
-    const int waitFrames = std::max(static_cast<int>(double{settings.wait} * 15), 1);
-    const int speed = std::max(static_cast<int>(double{settings.speed} * 15), 1);
+  void Process(TestFrame& frame, const std::vector<float>& parameters) {
+    const int pairs = std::clamp(static_cast<int>(double{parameters[kValue]} * 30), 1, 1024);
+    const int blankLevel = static_cast<int>(double{parameters[kBlank]} * 50);
+    const int waitFrames = std::max(static_cast<int>(double{parameters[kWait]} * 15), 1);
+    const int speed = std::max(static_cast<int>(double{parameters[kSpeed]} * 15), 1);
     const int w =
-        std::clamp(static_cast<int>(double{settings.width} * frame.width), 0, frame.width);
+        std::clamp(static_cast<int>(double{parameters[kWidth]} * frame.width), 0, frame.width);
     const int largest = frame.width - w;
     std::vector<uint8_t> bufferA(frame.Bytes()), bufferB(frame.Bytes());
     for (int i = 0; i < pairs; ++i) {
@@ -428,68 +350,38 @@ class LiteralVerticalSwap {
 
 // Two instances of different sizes share the table; parameters change between frames.
 TEST(Halmire, MatchesTheStripByStripAlgorithm) {
-  const std::pair<int, int> kSizes[][2] = {
+  const std::vector<std::pair<int, int>> kSizes[] = {
       {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},   {{31, 4}, {0, 3}},
       {{40, 0}, {13, 7}}, {{97, 3}, {96, 3}},
   };
-  Picker pick(15);
-  auto anyValue = [&pick](float low, float high) {
-    return std::uniform_real_distribution<float>(low, high)(pick);
+  auto vary = [](std::vector<float>& parameters, Picker& pick) {
+    auto anyValue = [&pick](float low, float high) {
+      return std::uniform_real_distribution<float>(low, high)(pick);
+    };
+    switch (pick() % 6) {
+      case kValue:
+        parameters[kValue] = anyValue(-0.2f, 1.3f);
+        break;
+      case kBlank:
+        parameters[kBlank] = pick() % 2 ? 1.0f : 0.99f;
+        break;
+      case kWidth:
+        parameters[kWidth] = pick() % 4 ? anyValue(0.0f, 1.0f) : anyValue(-0.5f, 1.5f);
+        break;
+      case kWait:
+        parameters[kWait] = anyValue(-0.1f, 1.1f);
+        break;
+      case kSpeed:
+        parameters[kSpeed] = anyValue(-0.1f, 1.2f);
+        break;
+      default:
+        break;
+    }
   };
+  uint32_t seed = 15;
   for (const auto& sizes : kSizes) {
-    PluginHost host("Halmire", true);
-    ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
-    LiteralVerticalSwap literal;
-    std::vector<std::unique_ptr<Instance>> instances;
-    for (const auto& [width, height] : sizes) {
-      const uint32_t seed = pick();
-      rand_script::Reset(seed);
-      instances.push_back(std::make_unique<Instance>(host, width, height));
-      rand_script::Reset(seed);
-      literal.Construct();
-    }
-    LiteralVerticalSwap::Settings settings[2];
-    for (int frameIndex = 0; frameIndex < 60; ++frameIndex) {
-      const int which = static_cast<int>(pick() % 2);
-      LiteralVerticalSwap::Settings& s = settings[which];
-      switch (pick() % 6) {
-        case 0:
-          s.value = anyValue(-0.2f, 1.3f);
-          break;
-        case 1:
-          s.blank = pick() % 2 ? 1.0f : 0.99f;
-          break;
-        case 2:
-          s.width = pick() % 4 ? anyValue(0.0f, 1.0f) : anyValue(-0.5f, 1.5f);
-          break;
-        case 3:
-          s.wait = anyValue(-0.1f, 1.1f);
-          break;
-        case 4:
-          s.speed = anyValue(-0.1f, 1.2f);
-          break;
-        default:
-          break;
-      }
-      const Instance& instance = *instances[which];
-      for (uint32_t p = 0; p < 5; ++p) {
-        const float values[] = {s.value, s.blank, s.width, s.wait, s.speed};
-        instance.Set(p, values[p]);
-      }
-      const auto [width, height] = sizes[which];
-      const TestFrame input = TestFrame::Random(width, height, pick());
-      const uint32_t seed = pick();
-      TestFrame actual = input;
-      rand_script::Reset(seed);
-      ASSERT_EQ(instance.Process(actual.data()), ff::FF_SUCCESS);
-      const std::size_t draws = rand_script::Calls();
-      TestFrame expected = input;
-      rand_script::Reset(seed);
-      literal.Process(expected, s);
-      ASSERT_EQ(draws, rand_script::Calls()) << "frame " << frameIndex;
-      ASSERT_EQ(actual.Contents(), expected.Contents()) << "frame " << frameIndex;
-      ASSERT_TRUE(actual.GuardsIntact());
-    }
+    ExpectSameAsReference<LiteralVerticalSwap>("Halmire", {0.2f, 0.2f, 0.5f, 1.0f, 0.26f}, sizes,
+                                               60, seed++, vary);
   }
 }
 

@@ -9,6 +9,7 @@
 #include <memory>
 #include <random>
 
+#include "EffectChecks.h"
 #include "FailingAllocation.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
@@ -18,11 +19,7 @@
 namespace test {
 namespace {
 
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
-constexpr float kInfinity = std::numeric_limits<float>::infinity();
-
-// Picks sizes, values and seeds; 32 bits wide so that its numbers pass as seeds unconverted.
-using Picker = std::linear_congruential_engine<uint32_t, 48271, 0, 2147483647>;
+constexpr std::size_t kTableDraws = 4096;
 
 enum Parameter : uint32_t { kValue, kSwap, kWidth, kCol, kSpeed };
 
@@ -35,70 +32,11 @@ Columns StripColumns(int x, int width, int mode) {
   return columns;
 }
 
-// Makes an instance whose construction draws exactly the scripted `fill`, then the rest of the
-// 4096 table draws from the fallback generator.
-std::unique_ptr<Instance> InstantiateWithFill(const PluginHost& host, const std::vector<int>& fill,
-                                              int width, int height) {
-  EXPECT_EQ(host.Initialise(), ff::FF_SUCCESS);
-  rand_script::Reset();
-  rand_script::Push(fill);
-  auto instance = std::make_unique<Instance>(host, width, height);
-  EXPECT_EQ(rand_script::Calls(), 4096u);
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  return instance;
-}
-
-// Runs one scripted frame on a fresh copy of `input` and checks every draw was taken.
-TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
-                        const std::vector<int>& draws) {
-  TestFrame frame = input;
-  rand_script::Reset();
-  rand_script::Push(draws);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return frame;
-}
-
 TEST(Quillmar, IdentityParametersAndCapabilities) {
   PluginHost host("Quillmar");
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "qLmR", 4), 0);
-  const uint8_t expectedName[16] = {'Q', 'u', 'i', 'l', 'l', 'm', 'a',
-                                    'r', 'e', 's', 'q', 'u', 'e'};
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, "Split rgb swap virtical");
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
-
-  const struct {
-    const char* name;
-    float defaultValue;
-  } kParameters[] = {
-      {"Value", 0.2f}, {"Swap", 0.2f}, {"Width", 0.2f}, {"Col", 1.0f}, {"Speed", 0.1f}};
-  ASSERT_EQ(host.NumParameters(), 5u);
-  for (uint32_t i = 0; i < 5; ++i) {
-    EXPECT_EQ(host.ParameterName(i), kParameters[i].name);
-    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(kParameters[i].defaultValue));
-    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
-  }
-  EXPECT_EQ(host.ParameterType(5), ff::FF_FAIL);
-  const uint32_t kCaps[][2] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {10, 1}, {11, 1}, {15, 0}};
-  for (const auto& [code, answer] : kCaps) EXPECT_EQ(host.Caps(code), answer) << code;
-
-  Instance instance(host, 8, 2);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), kSpeed), BitsFromFloat(0.1f));
-  EXPECT_EQ(instance.Set(5, 0.5f), ff::FF_FAIL);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), 5), ff::FF_FAIL);
+  ExpectEffectDescription(
+      host, "qLmR", "Quillmaresque", "Split rgb swap virtical",
+      {{"Value", 0.2f}, {"Swap", 0.2f}, {"Width", 0.2f}, {"Col", 1.0f}, {"Speed", 0.1f}});
 }
 
 // Slot 0 of the fill: step +1 (one draw, whatever it is), a dropped step draw, mode 17 % 15 and
@@ -106,7 +44,7 @@ TEST(Quillmar, IdentityParametersAndCapabilities) {
 // steps, a new width and a new mode, frame after frame.
 TEST(Quillmar, ConstructorStripThenMovesWrapsAndRedraws) {
   PluginHost host("Quillmar", true);
-  const auto instance = InstantiateWithFill(host, {123, 456, 17, 130}, 10, 2);
+  const auto instance = InstantiateWithFill(host, {123, 456, 17, 130}, 10, 2, kTableDraws);
   instance->Set(kValue, 0.0f);  // one strip; "Speed" 0.1 gives new steps of 3 to 12
   const TestFrame input = TestFrame::Random(10, 2, 21);
 
@@ -150,7 +88,7 @@ TEST(Quillmar, ConstructorStripThenMovesWrapsAndRedraws) {
 TEST(Quillmar, DisplacementAtFullSwapOnly) {
   PluginHost host("Quillmar", true);
   const std::vector<int> fill = {0, 0, 1, 2, 0, 0, 3, 1, 0, 0, 4, 0, 0, 0, 0, 3};
-  const auto instance = InstantiateWithFill(host, fill, 20, 2);
+  const auto instance = InstantiateWithFill(host, fill, 20, 2, kTableDraws);
   instance->Set(kValue, 0.0625f);  // four strips
   const TestFrame input = TestFrame::Random(20, 2, 22);
   // Per strip: column, offset, draws by 30 and 50. Columns after the move: 6, 1, 12, 18.
@@ -167,7 +105,7 @@ TEST(Quillmar, DisplacementAtFullSwapOnly) {
     EXPECT_EQ(output.Contents(), ExpectedColumns(input, expected).Contents());
   }
 
-  InstantiateWithFill(host, fill, 1, 1);  // the same strips again, not used yet
+  InstantiateWithFill(host, fill, 1, 1, kTableDraws);  // the same strips again, not used yet
   instance->Set(kSwap, 1.0f);
   {
     Columns expected = {{16, {6, {1}}}, {17, {7, {1}}}, {18, {8, {1}}}};
@@ -186,7 +124,8 @@ TEST(Quillmar, DisplacementAtFullSwapOnly) {
 TEST(Quillmar, ColumnsFromAWiderInstanceStayInsideANarrowerFrame) {
   PluginHost host("Quillmar", true);
   Instance wide(host, 100, 2);
-  const auto narrow = InstantiateWithFill(host, {0, 0, 0, 1}, 20, 2);  // mode 0, width 2
+  const auto narrow =
+      InstantiateWithFill(host, {0, 0, 0, 1}, 20, 2, kTableDraws);  // mode 0, width 2
   for (const Instance* instance : {&wide, narrow.get()}) {
     instance->Set(kValue, 0.0f);
     instance->Set(kSwap, 1.0f);
@@ -207,7 +146,8 @@ TEST(Quillmar, ColumnsFromAWiderInstanceStayInsideANarrowerFrame) {
 // Making an instance refills the shared table, so a running instance starts its strips afresh.
 TEST(Quillmar, NewInstanceRestartsRunningStrips) {
   PluginHost host("Quillmar", true);
-  const auto running = InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2);  // mode 4, width 1
+  const auto running =
+      InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2, kTableDraws);  // mode 4, width 1
   running->Set(kValue, 0.0f);
   const TestFrame input = TestFrame::Random(20, 2, 25);
   ScriptedFrame(*running, input, {5, 0, 1, 1});
@@ -225,7 +165,8 @@ TEST(Quillmar, RefusedAndEmptyFramesChangeNothing) {
   Instance sixteenBit(host, 20, 2, ff::FF_DEPTH_16);
   Instance thirtyTwoBit(host, 20, 2, ff::FF_DEPTH_32);
   Instance noColumns(host, 0, 5);
-  const auto instance = InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2);  // mode 4, width 1
+  const auto instance =
+      InstantiateWithFill(host, {0, 0, 4, 0}, 20, 2, kTableDraws);  // mode 4, width 1
   for (const Instance* each : {instance.get(), &noColumns}) each->Set(kValue, 0.0f);
   const TestFrame input = TestFrame::Random(20, 2, 26);
   ScriptedFrame(*instance, input, {5, 0, 1, 1});
@@ -262,20 +203,7 @@ TEST(Quillmar, ExtremeParametersAndFrameSizes) {
       { Instance restart(host, 1, 1); }
     }
   }
-  const float kExtremes[] = {kNaN, kInfinity, -kInfinity, 1e30f, -1e30f,
-                             2.0f, -1.0f,     0.5f,       1.0f,  0.0f};
-  Picker pick(28);
-  rand_script::Reset(29);
-  for (int round = 0; round < 40; ++round) {
-    const int width = static_cast<int>(pick() % 7), height = static_cast<int>(pick() % 4);
-    Instance instance(host, width, height);
-    for (int frameIndex = 0; frameIndex < 6; ++frameIndex) {
-      instance.Set(pick() % 5, kExtremes[pick() % std::size(kExtremes)]);
-      TestFrame frame = TestFrame::Random(width, height, pick());
-      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-      EXPECT_TRUE(frame.GuardsIntact());
-    }
-  }
+  ProcessWithHostileParameters(host, 5, 29);
 }
 
 // The effect as first written: each strip copied out into a whole-frame buffer and written
@@ -283,10 +211,6 @@ TEST(Quillmar, ExtremeParametersAndFrameSizes) {
 // frame and draw by draw.
 class LiteralSplitSwap {
  public:
-  struct Settings {
-    float value = 0.2f, swap = 0.2f, width = 0.2f, col = 1.0f, speed = 0.1f;
-  };
-
   void Construct() {
     for (Slot& slot : slots) {
       slot.column = -1;
@@ -298,12 +222,12 @@ class LiteralSplitSwap {
     }
   }
 
-  void Process(TestFrame& frame, const Settings& settings) {
-    const int strips = std::clamp(static_cast<int>(double{settings.value} * 64), 1, 1024);
-    const int swapLevel = static_cast<int>(double{settings.swap} * 50);
-    const int widthLimit = std::max(static_cast<int>(double{settings.width} * 640), 1);
-    const int modeCount = std::max(static_cast<int>(double{settings.col} * 15), 1);
-    const int speed = std::max(static_cast<int>(double{settings.speed} * 100), 1);
+  void Process(TestFrame& frame, const std::vector<float>& parameters) {
+    const int strips = std::clamp(static_cast<int>(double{parameters[kValue]} * 64), 1, 1024);
+    const int swapLevel = static_cast<int>(double{parameters[kSwap]} * 50);
+    const int widthLimit = std::max(static_cast<int>(double{parameters[kWidth]} * 640), 1);
+    const int modeCount = std::max(static_cast<int>(double{parameters[kCol]} * 15), 1);
+    const int speed = std::max(static_cast<int>(double{parameters[kSpeed]} * 100), 1);
     const int W = frame.width;
     if (W == 0) return;
     std::vector<uint8_t> buffer(frame.Bytes());
@@ -356,66 +280,38 @@ class LiteralSplitSwap {
 
 // Two instances of different sizes share the table; parameters change between frames.
 TEST(Quillmar, MatchesTheStripByStripAlgorithm) {
-  const std::pair<int, int> kSizes[][2] = {
+  const std::vector<std::pair<int, int>> kSizes[] = {
       {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},    {{31, 4}, {0, 3}},
       {{40, 0}, {13, 7}}, {{300, 3}, {96, 3}},
   };
-  Picker pick(30);
-  auto anyValue = [&pick](float low, float high) {
-    return std::uniform_real_distribution<float>(low, high)(pick);
+  auto vary = [](std::vector<float>& parameters, Picker& pick) {
+    auto anyValue = [&pick](float low, float high) {
+      return std::uniform_real_distribution<float>(low, high)(pick);
+    };
+    switch (pick() % 6) {
+      case kValue:
+        parameters[kValue] = anyValue(-0.1f, 0.6f);
+        break;
+      case kSwap:
+        parameters[kSwap] = pick() % 2 ? 1.0f : 0.98f;
+        break;
+      case kWidth:
+        parameters[kWidth] = anyValue(-0.1f, 1.2f);
+        break;
+      case kCol:
+        parameters[kCol] = anyValue(-0.1f, 1.4f);
+        break;
+      case kSpeed:
+        parameters[kSpeed] = anyValue(-0.1f, 1.2f);
+        break;
+      default:
+        break;
+    }
   };
+  uint32_t seed = 30;
   for (const auto& sizes : kSizes) {
-    PluginHost host("Quillmar", true);
-    ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
-    LiteralSplitSwap literal;
-    std::vector<std::unique_ptr<Instance>> instances;
-    for (const auto& [width, height] : sizes) {
-      const uint32_t seed = pick();
-      rand_script::Reset(seed);
-      instances.push_back(std::make_unique<Instance>(host, width, height));
-      rand_script::Reset(seed);
-      literal.Construct();
-    }
-    LiteralSplitSwap::Settings settings[2];
-    for (int frameIndex = 0; frameIndex < 80; ++frameIndex) {
-      const int which = static_cast<int>(pick() % 2);
-      LiteralSplitSwap::Settings& s = settings[which];
-      switch (pick() % 6) {
-        case 0:
-          s.value = anyValue(-0.1f, 0.6f);
-          break;
-        case 1:
-          s.swap = pick() % 2 ? 1.0f : 0.98f;
-          break;
-        case 2:
-          s.width = anyValue(-0.1f, 1.2f);
-          break;
-        case 3:
-          s.col = anyValue(-0.1f, 1.4f);
-          break;
-        case 4:
-          s.speed = anyValue(-0.1f, 1.2f);
-          break;
-        default:
-          break;
-      }
-      const Instance& instance = *instances[which];
-      const float values[] = {s.value, s.swap, s.width, s.col, s.speed};
-      for (uint32_t p = 0; p < 5; ++p) instance.Set(p, values[p]);
-      const auto [width, height] = sizes[which];
-      const TestFrame input = TestFrame::Random(width, height, pick());
-      const uint32_t seed = pick();
-      TestFrame actual = input;
-      rand_script::Reset(seed);
-      ASSERT_EQ(instance.Process(actual.data()), ff::FF_SUCCESS);
-      const std::size_t draws = rand_script::Calls();
-      TestFrame expected = input;
-      rand_script::Reset(seed);
-      literal.Process(expected, s);
-      ASSERT_EQ(draws, rand_script::Calls()) << "frame " << frameIndex;
-      ASSERT_EQ(actual.Contents(), expected.Contents()) << "frame " << frameIndex;
-      ASSERT_TRUE(actual.GuardsIntact());
-    }
+    ExpectSameAsReference<LiteralSplitSwap>("Quillmar", {0.2f, 0.2f, 0.2f, 1.0f, 0.1f}, sizes, 80,
+                                            seed++, vary);
   }
 }
 
