@@ -10,7 +10,6 @@
 #include <random>
 
 #include "EffectChecks.h"
-#include "FailingAllocation.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "StripFrames.h"
@@ -23,8 +22,6 @@ constexpr int kSwap = 0;  // the channel mode that exchanges bytes 0 and 2
 constexpr std::size_t kTableDraws = 4096;
 
 enum Parameter : uint32_t { kValue, kBlank, kWidth, kWait, kSpeed };
-
-using Columns = std::vector<std::pair<int, ColumnSource>>;
 
 // Pair (a, b) with strips `width` wide: both strips copied before either is written, the write
 // at a last.
@@ -218,17 +215,7 @@ TEST(Halmire, RefusedFramesChangeNothing) {
   const TestFrame input = TestFrame::Random(20, 2, 11);
   ScriptedFrame(*instance, input, {5, 30, 0, 1, 31});  // a 5, b 12, waiting one more frame
 
-  TestFrame refused = input;
-  rand_script::Reset();
-  {
-    FailingAllocations failing;
-    EXPECT_EQ(instance->Process(refused.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(refused.Contents(), input.Contents());
-  EXPECT_TRUE(refused.GuardsIntact());
+  ExpectRefusedUntouched(*instance, sixteenBit, thirtyTwoBit, input);
 
   // Had the refused call counted a frame, this one would not jump.
   const TestFrame output = ScriptedFrame(*instance, input, {1, 1});
@@ -239,20 +226,7 @@ TEST(Halmire, RefusedFramesChangeNothing) {
 // effect fail, leave the frame or misbehave under the sanitizers.
 TEST(Halmire, ExtremeParametersAndFrameSizes) {
   PluginHost host("Halmire", true);
-  {
-    Instance instance(host, 9, 2);
-    for (const float value : {1e9f, kInfinity}) {
-      instance.Set(kValue, value);
-      std::vector<int> draws(5 * 1024, 1);  // a, b, phase and two draws by 30 per pair
-      rand_script::Reset();
-      rand_script::Push(draws);
-      TestFrame frame = TestFrame::Random(9, 2, 12);
-      EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-      EXPECT_EQ(rand_script::Calls(), draws.size());
-      EXPECT_TRUE(frame.GuardsIntact());
-      { Instance restart(host, 1, 1); }
-    }
-  }
+  ExpectCountCappedAtSlots(host, kValue, 1024, 5);  // a, b, phase and two draws by 30 per pair
   ProcessWithHostileParameters(host, 5, 14);
 }
 
@@ -298,10 +272,10 @@ class LiteralVerticalSwap {
       Clamp(b, largest, slot.stepB);
       if (rand() % 30 == 0 || std::abs(slot.stepA) > speed) slot.stepA = Direction() * (speed + 3);
       if (rand() % 30 == 0 || std::abs(slot.stepB) > speed) slot.stepB = Direction() * (speed + 3);
-      CopyOut(bufferA, frame, a, w);
-      CopyOut(bufferB, frame, b, w);
-      WriteIn(frame, bufferA, b, w, kSwap);
-      WriteIn(frame, bufferB, a, w, blankLevel == 50 && i % 5 == 0 ? kBlack : kSwap);
+      CopyStripOut(bufferA, frame, a, w);
+      CopyStripOut(bufferB, frame, b, w);
+      WriteStripMapped(frame, bufferA, b, w, kSwap);
+      WriteStripMapped(frame, bufferB, a, w, blankLevel == 50 && i % 5 == 0 ? kBlack : kSwap);
       slot.columnA = a;
       slot.columnB = b;
     }
@@ -330,59 +304,16 @@ class LiteralVerticalSwap {
       step = -step;
     }
   }
-  static void CopyOut(std::vector<uint8_t>& buffer, const TestFrame& frame, int x, int w) {
-    for (int y = 0; y < frame.height; ++y) {
-      for (int c = 0; c < w; ++c) std::memcpy(&buffer[(c + y * w) * 3], frame.Pixel(x + c, y), 3);
-    }
-  }
-  static void WriteIn(TestFrame& frame, const std::vector<uint8_t>& buffer, int x, int w,
-                      int mode) {
-    for (int y = 0; y < frame.height; ++y) {
-      for (int c = 0; c < w; ++c) {
-        const auto pixel = ApplyChannelMode(&buffer[(c + y * w) * 3], mode);
-        frame.SetPixel(x + c, y, pixel[0], pixel[1], pixel[2]);
-      }
-    }
-  }
 
   std::array<Slot, 1024> slots{};
 };
 
 // Two instances of different sizes share the table; parameters change between frames.
 TEST(Halmire, MatchesTheStripByStripAlgorithm) {
-  const std::vector<std::pair<int, int>> kSizes[] = {
-      {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},   {{31, 4}, {0, 3}},
-      {{40, 0}, {13, 7}}, {{97, 3}, {96, 3}},
-  };
-  auto vary = [](std::vector<float>& parameters, Picker& pick) {
-    auto anyValue = [&pick](float low, float high) {
-      return std::uniform_real_distribution<float>(low, high)(pick);
-    };
-    switch (pick() % 6) {
-      case kValue:
-        parameters[kValue] = anyValue(-0.2f, 1.3f);
-        break;
-      case kBlank:
-        parameters[kBlank] = pick() % 2 ? 1.0f : 0.99f;
-        break;
-      case kWidth:
-        parameters[kWidth] = pick() % 4 ? anyValue(0.0f, 1.0f) : anyValue(-0.5f, 1.5f);
-        break;
-      case kWait:
-        parameters[kWait] = anyValue(-0.1f, 1.1f);
-        break;
-      case kSpeed:
-        parameters[kSpeed] = anyValue(-0.1f, 1.2f);
-        break;
-      default:
-        break;
-    }
-  };
-  uint32_t seed = 15;
-  for (const auto& sizes : kSizes) {
-    ExpectSameAsReference<LiteralVerticalSwap>("Halmire", {0.2f, 0.2f, 0.5f, 1.0f, 0.26f}, sizes,
-                                               60, seed++, vary);
-  }
+  const std::vector<ParameterRange> kRanges = {
+      {-0.2f, 1.3f}, {0.99f, 1.0f, true}, {-0.3f, 1.3f}, {-0.1f, 1.1f}, {-0.1f, 1.2f}};
+  ExpectSameAsReference<LiteralVerticalSwap>("Halmire", {0.2f, 0.2f, 0.5f, 1.0f, 0.26f}, kRanges,
+                                             60, 15);
 }
 
 }  // namespace

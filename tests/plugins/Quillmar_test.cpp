@@ -10,7 +10,6 @@
 #include <random>
 
 #include "EffectChecks.h"
-#include "FailingAllocation.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "StripFrames.h"
@@ -22,8 +21,6 @@ namespace {
 constexpr std::size_t kTableDraws = 4096;
 
 enum Parameter : uint32_t { kValue, kSwap, kWidth, kCol, kSpeed };
-
-using Columns = std::vector<std::pair<int, ColumnSource>>;
 
 // Columns x to x + width - 1 rewritten in place through `mode`.
 Columns StripColumns(int x, int width, int mode) {
@@ -171,16 +168,9 @@ TEST(Quillmar, RefusedAndEmptyFramesChangeNothing) {
   const TestFrame input = TestFrame::Random(20, 2, 26);
   ScriptedFrame(*instance, input, {5, 0, 1, 1});
 
-  TestFrame refused = input;
-  rand_script::Reset();
-  {
-    FailingAllocations failing;
-    EXPECT_EQ(instance->Process(refused.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(refused.Contents(), input.Contents());
+  ExpectRefusedUntouched(*instance, sixteenBit, thirtyTwoBit, input);
   TestFrame empty(0, 5);
+  rand_script::Reset();
   EXPECT_EQ(noColumns.Process(empty.data()), ff::FF_SUCCESS);
   EXPECT_TRUE(empty.GuardsIntact());
   EXPECT_EQ(rand_script::Calls(), 0u);
@@ -194,15 +184,7 @@ TEST(Quillmar, RefusedAndEmptyFramesChangeNothing) {
 // effect fail, leave the frame or misbehave under the sanitizers.
 TEST(Quillmar, ExtremeParametersAndFrameSizes) {
   PluginHost host("Quillmar", true);
-  {
-    Instance instance(host, 9, 2);
-    for (const float value : {1e9f, kInfinity}) {
-      instance.Set(kValue, value);
-      std::vector<int> draws(4 * 1024, 1);  // column, offset and the draws by 30 and 50
-      const TestFrame output = ScriptedFrame(instance, TestFrame::Random(9, 2, 27), draws);
-      { Instance restart(host, 1, 1); }
-    }
-  }
+  ExpectCountCappedAtSlots(host, kValue, 1024, 4);  // column, offset and the draws by 30 and 50
   ProcessWithHostileParameters(host, 5, 29);
 }
 
@@ -252,15 +234,8 @@ class LiteralSplitSwap {
         x2 = (slot.offset + x) % W;
         w = std::min({slot.width, W - x2, W - x});
       }
-      for (int y = 0; y < frame.height; ++y) {
-        for (int c = 0; c < w; ++c) std::memcpy(&buffer[(c + y * w) * 3], frame.Pixel(x + c, y), 3);
-      }
-      for (int y = 0; y < frame.height; ++y) {
-        for (int c = 0; c < w; ++c) {
-          const auto pixel = ApplyChannelMode(&buffer[(c + y * w) * 3], slot.mode);
-          frame.SetPixel(x2 + c, y, pixel[0], pixel[1], pixel[2]);
-        }
-      }
+      CopyStripOut(buffer, frame, x, w);
+      WriteStripMapped(frame, buffer, x2, w, slot.mode);
       slot.column = x;
     }
   }
@@ -280,39 +255,10 @@ class LiteralSplitSwap {
 
 // Two instances of different sizes share the table; parameters change between frames.
 TEST(Quillmar, MatchesTheStripByStripAlgorithm) {
-  const std::vector<std::pair<int, int>> kSizes[] = {
-      {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},    {{31, 4}, {0, 3}},
-      {{40, 0}, {13, 7}}, {{300, 3}, {96, 3}},
-  };
-  auto vary = [](std::vector<float>& parameters, Picker& pick) {
-    auto anyValue = [&pick](float low, float high) {
-      return std::uniform_real_distribution<float>(low, high)(pick);
-    };
-    switch (pick() % 6) {
-      case kValue:
-        parameters[kValue] = anyValue(-0.1f, 0.6f);
-        break;
-      case kSwap:
-        parameters[kSwap] = pick() % 2 ? 1.0f : 0.98f;
-        break;
-      case kWidth:
-        parameters[kWidth] = anyValue(-0.1f, 1.2f);
-        break;
-      case kCol:
-        parameters[kCol] = anyValue(-0.1f, 1.4f);
-        break;
-      case kSpeed:
-        parameters[kSpeed] = anyValue(-0.1f, 1.2f);
-        break;
-      default:
-        break;
-    }
-  };
-  uint32_t seed = 30;
-  for (const auto& sizes : kSizes) {
-    ExpectSameAsReference<LiteralSplitSwap>("Quillmar", {0.2f, 0.2f, 0.2f, 1.0f, 0.1f}, sizes, 80,
-                                            seed++, vary);
-  }
+  const std::vector<ParameterRange> kRanges = {
+      {-0.1f, 0.6f}, {0.98f, 1.0f, true}, {-0.1f, 1.2f}, {-0.1f, 1.4f}, {-0.1f, 1.2f}};
+  ExpectSameAsReference<LiteralSplitSwap>("Quillmar", {0.2f, 0.2f, 0.2f, 1.0f, 0.1f}, kRanges, 80,
+                                          30);
 }
 
 }  // namespace

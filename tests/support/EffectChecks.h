@@ -12,6 +12,7 @@
 #include <utility>
 #include <vector>
 
+#include "FailingAllocation.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
@@ -97,6 +98,35 @@ inline TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
   return frame;
 }
 
+// A count far above 1.0 (or infinite) processes no more than the `slotCount` slots of the shared
+// table: on a fresh table, with every draw 1, exactly `drawsPerSlot` draws for each slot.
+inline void ExpectCountCappedAtSlots(const PluginHost& host, uint32_t countParameter,
+                                     std::size_t slotCount, std::size_t drawsPerSlot) {
+  for (const float value : {1e9f, kInfinity}) {
+    Instance instance(host, 9, 2);
+    instance.Set(countParameter, value);
+    ScriptedFrame(instance, TestFrame::Random(9, 2, 1),
+                  std::vector<int>(slotCount * drawsPerSlot, 1));
+  }
+}
+
+// Frames an effect must refuse: `instance` without scratch memory, and instances made for 16-
+// and 32-bit frames. Each answers FF_FAIL without a draw and leaves the frame as it was.
+inline void ExpectRefusedUntouched(const Instance& instance, const Instance& sixteenBit,
+                                   const Instance& thirtyTwoBit, const TestFrame& input) {
+  TestFrame refused = input;
+  rand_script::Reset();
+  {
+    FailingAllocations failing;
+    EXPECT_EQ(instance.Process(refused.data()), ff::FF_FAIL);
+  }
+  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
+  EXPECT_EQ(rand_script::Calls(), 0u);
+  EXPECT_EQ(refused.Contents(), input.Contents());
+  EXPECT_TRUE(refused.GuardsIntact());
+}
+
 // Small and empty frames with NaN, infinities and values far outside 0.0 to 1.0: every frame
 // succeeds and stays inside its memory, and the sanitizer builds see nothing undefined.
 inline void ProcessWithHostileParameters(const PluginHost& host, uint32_t parameterCount,
@@ -117,15 +147,23 @@ inline void ProcessWithHostileParameters(const PluginHost& host, uint32_t parame
   }
 }
 
+// Where the reference comparison draws a parameter from: anywhere in low to high, or, where
+// only the two ends matter, one of them.
+struct ParameterRange {
+  float low, high;
+  bool endsOnly = false;
+};
+
 // Runs the plug-in and `Reference` side by side on two instances of the given sizes, which share
 // the plug-in's tables: the same construction draws, then frames of random pictures on either
-// instance, with `vary` changing that instance's parameters between frames. Every frame must
-// come out the same, byte for byte, from the same number of draws.
-// Reference: Construct() draws like a constructor; Process(frame, parameters) like a frame.
-template <class Reference, class Vary>
-void ExpectSameAsReference(const char* pluginName, const std::vector<float>& defaults,
-                           const std::vector<std::pair<int, int>>& sizes, int frames, uint32_t seed,
-                           Vary vary) {
+// instance, one parameter of that instance drawn anew from `ranges` before most frames. Every frame
+// must come out the same, byte for byte, from the same number of draws. Reference: Construct()
+// draws like a constructor; Process(frame, parameters) like a frame.
+template <class Reference>
+void ExpectSameAsReferenceAt(const char* pluginName, const std::vector<float>& defaults,
+                             const std::vector<ParameterRange>& ranges,
+                             const std::vector<std::pair<int, int>>& sizes, int frames,
+                             uint32_t seed) {
   Picker pick(seed);
   PluginHost host(pluginName, true);
   ASSERT_EQ(host.Initialise(), ff::FF_SUCCESS);
@@ -141,7 +179,13 @@ void ExpectSameAsReference(const char* pluginName, const std::vector<float>& def
   std::vector<std::vector<float>> parameters(sizes.size(), defaults);
   for (int frameIndex = 0; frameIndex < frames; ++frameIndex) {
     const std::size_t which = pick() % sizes.size();
-    vary(parameters[which], pick);
+    const std::size_t changed = pick() % (ranges.size() + 1);
+    if (changed < ranges.size()) {
+      const ParameterRange& range = ranges[changed];
+      parameters[which][changed] =
+          range.endsOnly ? (pick() % 2 ? range.high : range.low)
+                         : std::uniform_real_distribution<float>(range.low, range.high)(pick);
+    }
     const Instance& instance = *instances[which];
     for (uint32_t p = 0; p < parameters[which].size(); ++p) instance.Set(p, parameters[which][p]);
     const auto [width, height] = sizes[which];
@@ -157,6 +201,22 @@ void ExpectSameAsReference(const char* pluginName, const std::vector<float>& def
     ASSERT_EQ(draws, rand_script::Calls()) << "frame " << frameIndex;
     ASSERT_EQ(actual.Contents(), expected.Contents()) << "frame " << frameIndex;
     ASSERT_TRUE(actual.GuardsIntact());
+  }
+}
+
+// The comparison above for pairs of sizes from one pixel to wide, odd and empty frames, each
+// pair in a freshly loaded copy of the plug-in.
+template <class Reference>
+void ExpectSameAsReference(const char* pluginName, const std::vector<float>& defaults,
+                           const std::vector<ParameterRange>& ranges, int frames, uint32_t seed) {
+  const std::vector<std::pair<int, int>> kSizePairs[] = {
+      {{64, 9}, {17, 5}}, {{1, 1}, {3, 2}},    {{31, 4}, {0, 3}},
+      {{40, 0}, {13, 7}}, {{300, 3}, {96, 3}},
+  };
+  for (const auto& sizes : kSizePairs) {
+    SCOPED_TRACE(testing::Message() << sizes[0].first << "x" << sizes[0].second << " and "
+                                    << sizes[1].first << "x" << sizes[1].second);
+    ExpectSameAsReferenceAt<Reference>(pluginName, defaults, ranges, sizes, frames, seed++);
   }
 }
 

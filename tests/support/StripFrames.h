@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "TestFrame.h"
@@ -40,9 +41,11 @@ struct ColumnSource {
   std::vector<int> modes;
 };
 
+// Output columns and what each shows; later entries win over earlier ones for the same column.
+using Columns = std::vector<std::pair<int, ColumnSource>>;
+
 // Columns not named keep what they had.
-inline TestFrame ExpectedColumns(const TestFrame& input,
-                                 const std::vector<std::pair<int, ColumnSource>>& columns) {
+inline TestFrame ExpectedColumns(const TestFrame& input, const Columns& columns) {
   TestFrame expected = input;
   for (const auto& [column, from] : columns) {
     for (int y = 0; y < input.height; ++y) {
@@ -54,6 +57,24 @@ inline TestFrame ExpectedColumns(const TestFrame& input,
     }
   }
   return expected;
+}
+
+// For reference implementations: a full-height strip of w columns at column x copied into a
+// packed buffer, and a packed buffer written back at x through a channel mode.
+inline void CopyStripOut(std::vector<uint8_t>& buffer, const TestFrame& frame, int x, int w) {
+  for (int y = 0; y < frame.height; ++y) {
+    for (int c = 0; c < w; ++c) std::memcpy(&buffer[(c + y * w) * 3], frame.Pixel(x + c, y), 3);
+  }
+}
+
+inline void WriteStripMapped(TestFrame& frame, const std::vector<uint8_t>& buffer, int x, int w,
+                             int mode) {
+  for (int y = 0; y < frame.height; ++y) {
+    for (int c = 0; c < w; ++c) {
+      const auto pixel = ApplyChannelMode(&buffer[(c + y * w) * 3], mode);
+      frame.SetPixel(x + c, y, pixel[0], pixel[1], pixel[2]);
+    }
+  }
 }
 
 }  // namespace test

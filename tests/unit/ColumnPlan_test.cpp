@@ -28,7 +28,7 @@ TEST(ColumnPlan, ComposesStripOperationsInOrder) {
   plan.WriteStripMapped(1, 35, 3, 19);  // no such mode: nothing written
   plan.Apply(View(frame));
 
-  std::vector<std::pair<int, ColumnSource>> expected;
+  Columns expected;
   for (int k = 0; k < 30; ++k) expected.push_back({11 + k, {k, {9}}});
   for (int k = 0; k < 21; ++k) expected.push_back({k, {20 + k, {0}}});
   for (int k = 0; k < 11; ++k) expected.push_back({30 + k, {19 + k, {9, 6}}});
@@ -48,9 +48,8 @@ TEST(ColumnPlan, ClipsStripsToTheFrame) {
   plan.CopyStripOut(0, 4, 9);          // columns 4 and 5 into strip columns 0 and 1
   plan.WriteStripMapped(0, 5, 9, 4);   // strip column 0 at 5
   plan.Apply(View(frame));
-  const std::vector<std::pair<int, ColumnSource>> expected = {{0, {0, {0}}},  {1, {1, {0}}},
-                                                              {2, {2, {0}}},  {3, {3, {18}}},
-                                                              {4, {4, {18}}}, {5, {4, {18, 4}}}};
+  const Columns expected = {{0, {0, {0}}},  {1, {1, {0}}},  {2, {2, {0}}},
+                            {3, {3, {18}}}, {4, {4, {18}}}, {5, {4, {18, 4}}}};
   EXPECT_EQ(frame.Contents(), ExpectedColumns(input, expected).Contents());
   EXPECT_TRUE(frame.GuardsIntact());
 }
