@@ -1,23 +1,12 @@
 #include "FailingAllocation.h"
 
-#include <dlfcn.h>
-
-#include <cstdlib>
+#include <cstdint>
 #include <new>
 
 namespace {
 
 std::size_t successesBeforeFailing = 0;
 std::size_t pendingFailures = 0;
-
-using NothrowArrayNew = void* (*)(std::size_t, const std::nothrow_t&);
-
-NothrowArrayNew NextNothrowArrayNew() {
-  static const NothrowArrayNew next =
-      reinterpret_cast<NothrowArrayNew>(dlsym(RTLD_NEXT, "_ZnamRKSt9nothrow_t"));
-  if (next == nullptr) std::abort();
-  return next;
-}
 
 }  // namespace
 
@@ -28,18 +17,23 @@ void FailNext(std::size_t count, std::size_t succeeding) {
   successesBeforeFailing = succeeding;
 }
 
-std::size_t Pending() {
-  return pendingFailures;
-}
+std::size_t Pending() { return pendingFailures; }
+
+ScratchAllocationsFail::ScratchAllocationsFail() { FailNext(SIZE_MAX); }
+ScratchAllocationsFail::~ScratchAllocationsFail() { FailNext(0); }
 
 }  // namespace failing_allocation
 
-void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
   if (successesBeforeFailing > 0) {
     --successesBeforeFailing;
   } else if (pendingFailures > 0) {
     --pendingFailures;
     return nullptr;
   }
-  return NextNothrowArrayNew()(size, tag);
+  try {
+    return ::operator new[](size);
+  } catch (...) {
+    return nullptr;
+  }
 }

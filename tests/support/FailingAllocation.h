@@ -1,7 +1,7 @@
-// Lets a test make scratch allocations fail. Effects obtain their scratch buffers with
-// new (std::nothrow) T[n]; the test executable exports its own replacement of that operator, so
-// the plug-ins' calls land here too. Unless a failure is pending it forwards to the next
-// definition (the C++ runtime's, or a sanitizer's), so allocation and release stay paired.
+// Lets a test make the plug-ins' scratch allocations fail. Effects obtain their scratch buffers
+// with the nothrow form of new[]; the test executable exports its own replacement of that form,
+// so the plug-ins' calls land here. Unless a failure is due it forwards to the ordinary new[], so
+// that the matching delete[] (a sanitizer's included) releases what it hands out.
 #pragma once
 
 #include <cstddef>
@@ -12,5 +12,14 @@ namespace failing_allocation {
 void FailNext(std::size_t count = 1, std::size_t succeeding = 0);
 // Failures queued by FailNext that no allocation has taken yet.
 std::size_t Pending();
+
+// Every nothrow array allocation fails while a guard lives.
+class ScratchAllocationsFail {
+ public:
+  ScratchAllocationsFail();
+  ~ScratchAllocationsFail();
+  ScratchAllocationsFail(const ScratchAllocationsFail&) = delete;
+  ScratchAllocationsFail& operator=(const ScratchAllocationsFail&) = delete;
+};
 
 }  // namespace failing_allocation
