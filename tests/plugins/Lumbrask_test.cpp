@@ -6,9 +6,9 @@
 #include <limits>
 #include <vector>
 
-#include "FailingAllocation.h"
 #include "FrameComparison.h"
 #include "PluginHost.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 
@@ -21,6 +21,13 @@ constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 // "SizeX" 2/128 and "SizeY" 3/128 give a box of 2 x 3 pixels.
 constexpr float kTwoPixels = 0.015625f;
 constexpr float kThreePixels = 0.0234375f;
+
+// One box ("Value" 0) of 2 x 3 pixels.
+void UseOneSmallBox(const Instance& instance) {
+  instance.Set(0, 0.0f);
+  instance.Set(1, kTwoPixels);
+  instance.Set(2, kThreePixels);
+}
 
 bool NearBlack(const uint8_t* pixel) {
   return pixel[0] <= 10 && pixel[1] <= 10 && pixel[2] <= 10;
@@ -38,24 +45,6 @@ void CopyBoxExchanged(TestFrame& expected, int sourceX, int sourceY, int targetX
         expected.SetPixel(targetX + c, targetY + r, source[2], source[1], source[0]);
     }
   }
-}
-
-// Runs one frame on scripted draws and checks that exactly these draws were made.
-void ProcessScripted(const Instance& instance, TestFrame& frame, const std::vector<int>& draws) {
-  rand_script::Reset();
-  rand_script::Push(draws);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-}
-
-// Draws of one frame when nothing is scripted.
-std::size_t DrawsOfFrame(const Instance& instance, TestFrame& frame) {
-  rand_script::Reset(7);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return rand_script::Calls();
 }
 
 TEST(Lumbrask, IdentityAndParameters) {
@@ -107,9 +96,7 @@ TEST(Lumbrask, DefaultsPlaceThirtyBoxesOfSixtyFour) {
 TEST(Lumbrask, PlacesCopiesAndWalksOneBox) {
   PluginHost host("Lumbrask", true);
   Instance instance(host, 8, 6);
-  instance.Set(0, 0.0f);
-  instance.Set(1, kTwoPixels);
-  instance.Set(2, kThreePixels);
+  UseOneSmallBox(instance);
   TestFrame frame = TestFrame::Random(8, 6, 11);
   frame.SetPixel(1, 1, 10, 10, 10);
   frame.SetPixel(2, 1, 11, 0, 0);
@@ -185,9 +172,7 @@ TEST(Lumbrask, DrawModes) {
 TEST(Lumbrask, BlackenedTargetOverlappingItsSource) {
   PluginHost host("Lumbrask", true);
   Instance instance(host, 8, 6);
-  instance.Set(0, 0.0f);
-  instance.Set(1, kTwoPixels);
-  instance.Set(2, kThreePixels);
+  UseOneSmallBox(instance);
   instance.Set(3, 0.2f);
   TestFrame frame = TestFrame::Random(8, 6, 17);
   frame.SetPixel(2, 2, 3, 4, 5);
@@ -223,9 +208,7 @@ TEST(Lumbrask, SourceColumnMinusOneIsPlacedAfresh) {
   for (const Case& c : cases) {
     PluginHost host("Lumbrask", true);
     Instance instance(host, 8, 6);
-    instance.Set(0, 0.0f);
-    instance.Set(1, kTwoPixels);
-    instance.Set(2, kThreePixels);
+    UseOneSmallBox(instance);
     TestFrame frame = TestFrame::Random(8, 6, 5);
     std::vector<int> first = {0, 0, 0, 0};
     first.insert(first.end(), c.firstWalk.begin(), c.firstWalk.end());
@@ -257,9 +240,7 @@ TEST(Lumbrask, WalkRangeFollowsSpeed) {
     SCOPED_TRACE(c.speed);
     PluginHost host("Lumbrask", true);
     Instance instance(host, 20, 10);
-    instance.Set(0, 0.0f);
-    instance.Set(1, kTwoPixels);
-    instance.Set(2, kThreePixels);
+    UseOneSmallBox(instance);
     instance.Set(4, c.speed);
     TestFrame frame = TestFrame::Random(20, 10, 9);
     TestFrame expected = frame;
@@ -354,16 +335,7 @@ TEST(Lumbrask, RefusedFramesChangeNothing) {
   Instance instance(host, 100, 80);
   Instance wide(host, 100, 80, ff::FF_DEPTH_32);
   TestFrame frame = TestFrame::Random(100, 80, 12);
-  const std::vector<uint8_t> before = frame.Contents();
-  rand_script::Reset();
-  {
-    failing_allocation::ScratchAllocationsFail failing;
-    EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(wide.Process(frame.data()), ff::FF_FAIL);
-  EXPECT_EQ(instance.Process(nullptr), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(frame.Contents(), before);
+  ExpectFramesRefused(instance, wide, frame);
   // The boxes were not touched: they are all placed on the next frame.
   EXPECT_EQ(DrawsOfFrame(instance, frame), 240u);
 }

@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "ChannelModeTable.h"
-#include "FailingAllocation.h"
 #include "FrameComparison.h"
 #include "PluginHost.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 
@@ -40,22 +40,6 @@ void ExpectMapped(TestFrame& expected, const TestFrame& from, int x, int y, int 
       MapPixelByTable(expected.Pixel(tx, ty), from.Pixel(x + c, y + r), mode);
     }
   }
-}
-
-void ProcessScripted(const Instance& instance, TestFrame& frame, const std::vector<int>& draws) {
-  rand_script::Reset();
-  rand_script::Push(draws);
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-}
-
-std::size_t DrawsOfFrame(const Instance& instance, TestFrame& frame) {
-  rand_script::Reset(3);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return rand_script::Calls();
 }
 
 // The effect computed the long way, from its description: every cell copied out whole and
@@ -272,50 +256,48 @@ TEST(Morvidan, CountdownSharedByInstances) {
 // Entries hold 0 until drawn (mode 0, pasted at (0, 0) in mode 0) and keep their draws across
 // constructions and grid changes: only the cells of the grid in use are drawn.
 TEST(Morvidan, TableOutlivesConstructionsAndGrids) {
-  {
-    SCOPED_TRACE("entries never drawn");
-    PluginHost host("Morvidan", true);
+  // A new instance draws its table for one division (entry 0: kept, not pasted) and holds it
+  // while the grid turns to two divisions, whose cells 1 to 3 use entries that draw left alone.
+  const auto splitAfterOneCell = [](const PluginHost& host, const TestFrame& original) {
     Instance instance(host, 8, 8);
     instance.Set(0, 0.0f);
     instance.Set(1, 0.0f);
     instance.Set(2, kHoldFifty);
-    TestFrame frame = TestFrame::Random(8, 8, 7);
-    const TestFrame original = frame;
+    TestFrame frame = original;
     ProcessScripted(instance, frame, {5});
-    ASSERT_TRUE(SameFrame(frame, original));
+    EXPECT_TRUE(SameFrame(frame, original));
     instance.Set(0, kTwoDivisions);
+    ProcessScripted(instance, frame, {});
+    return frame;
+  };
+  {
+    SCOPED_TRACE("entries never drawn");
+    PluginHost host("Morvidan", true);
+    const TestFrame original = TestFrame::Random(8, 8, 7);
     // Cells 1 to 3 are exchanged in place; then each is pasted over cell 0, exchanged back.
     TestFrame expected = original;
     for (int cell = 1; cell < 4; ++cell) {
       ExpectMapped(expected, original, cell % 2 * 4, cell / 2 * 4, 4, 4, 0, 0, 0);
     }
     ExpectMapped(expected, original, 4, 4, 4, 4, -4, -4, 5);
-    ProcessScripted(instance, frame, {});
-    EXPECT_TRUE(SameFrame(frame, expected));
+    EXPECT_TRUE(SameFrame(splitAfterOneCell(host, original), expected));
   }
   {
     SCOPED_TRACE("entries drawn before a construction");
     PluginHost host("Morvidan", true);
-    Instance first(host, 8, 8);
-    first.Set(0, kTwoDivisions);
-    first.Set(1, 0.0f);
-    TestFrame firstFrame = TestFrame::Random(8, 8, 8);
-    ProcessScripted(first, firstFrame, {5, 1, 2, 3});
-    Instance second(host, 8, 8);
-    second.Set(0, 0.0f);
-    second.Set(1, 0.0f);
-    second.Set(2, kHoldFifty);
-    TestFrame frame = TestFrame::Random(8, 8, 9);
-    const TestFrame original = frame;
-    ProcessScripted(second, frame, {5});
-    ASSERT_TRUE(SameFrame(frame, original));
-    second.Set(0, kTwoDivisions);
+    {
+      Instance first(host, 8, 8);
+      first.Set(0, kTwoDivisions);
+      first.Set(1, 0.0f);
+      TestFrame firstFrame = TestFrame::Random(8, 8, 8);
+      ProcessScripted(first, firstFrame, {5, 1, 2, 3});
+    }
+    const TestFrame original = TestFrame::Random(8, 8, 9);
     TestFrame expected = original;
     for (int cell = 1; cell < 4; ++cell) {
       ExpectMapped(expected, original, cell % 2 * 4, cell / 2 * 4, 4, 4, 0, 0, cell);
     }
-    ProcessScripted(second, frame, {});
-    EXPECT_TRUE(SameFrame(frame, expected));
+    EXPECT_TRUE(SameFrame(splitAfterOneCell(host, original), expected));
   }
 }
 
@@ -399,16 +381,7 @@ TEST(Morvidan, RefusedFramesChangeNothing) {
   instance.Set(2, kHoldThree);
   TestFrame frame = TestFrame::Random(7, 5, 14);
   EXPECT_EQ(DrawsOfFrame(instance, frame), 4u);
-  const std::vector<uint8_t> before = frame.Contents();
-  rand_script::Reset();
-  {
-    failing_allocation::ScratchAllocationsFail failing;
-    EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(wide.Process(frame.data()), ff::FF_FAIL);
-  EXPECT_EQ(instance.Process(nullptr), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(frame.Contents(), before);
+  ExpectFramesRefused(instance, wide, frame);
   // The countdown did not move: two held frames, then a new table.
   EXPECT_EQ(DrawsOfFrame(instance, frame), 0u);
   EXPECT_EQ(DrawsOfFrame(instance, frame), 0u);

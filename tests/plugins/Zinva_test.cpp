@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "FailingAllocation.h"
 #include "FrameComparison.h"
 #include "PluginHost.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 
@@ -19,13 +19,6 @@ namespace test {
 namespace {
 
 constexpr float kInfinity = std::numeric_limits<float>::infinity();
-
-std::size_t DrawsOfFrame(const Instance& instance, TestFrame& frame) {
-  rand_script::Reset(5);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return rand_script::Calls();
-}
 
 // The effect done the long way, as described: for every block, save it and the displaced block,
 // write the saved block at the displaced place, then the displaced block at the origin.
@@ -229,16 +222,7 @@ TEST(Zinva, RefusedFramesChangeNothing) {
   Instance instance(host, 64, 48);
   Instance wide(host, 64, 48, ff::FF_DEPTH_32);
   TestFrame frame = TestFrame::Random(64, 48, 4);
-  const std::vector<uint8_t> before = frame.Contents();
-  rand_script::Reset();
-  {
-    failing_allocation::ScratchAllocationsFail failing;
-    EXPECT_EQ(instance.Process(frame.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(wide.Process(frame.data()), ff::FF_FAIL);
-  EXPECT_EQ(instance.Process(nullptr), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(frame.Contents(), before);
+  ExpectFramesRefused(instance, wide, frame);
 }
 
 }  // namespace
