@@ -313,6 +313,24 @@ TEST(Lumbrask, ParameterValuesOutsideTheRange) {
   }
 }
 
+// Lowering "Value" leaves the slots above the count as they are: raised again, they go on from
+// where they stood instead of being placed afresh.
+TEST(Lumbrask, SlotsAboveTheCountKeepTheirPlaces) {
+  PluginHost host("Lumbrask", true);
+  Instance instance(host, 100, 80);
+  instance.Set(4, 0.0f);  // boxes that stand still never walk to column -1
+  TestFrame frame = TestFrame::Random(100, 80, 6);
+  instance.Set(0, 0.025f);
+  EXPECT_EQ(DrawsOfFrame(instance, frame), 16u);
+  instance.Set(0, 0.0f);
+  EXPECT_EQ(DrawsOfFrame(instance, frame), 4u);
+  instance.Set(0, 0.025f);
+  EXPECT_EQ(DrawsOfFrame(instance, frame), 8u);
+  // A third slot, never used since the construction, is placed: 4 + 4 + 8 draws.
+  instance.Set(0, 0.035f);
+  EXPECT_EQ(DrawsOfFrame(instance, frame), 16u);
+}
+
 // One table for all instances: every construction asks for fresh placements, and a box placed
 // by one instance goes on from there in the next frame of another.
 TEST(Lumbrask, InstancesShareTheBoxes) {
