@@ -43,7 +43,7 @@ struct ModeKernel {
   // The source word d bytes on from output word `word`, read only from inside the block: the
   // first word shifts its own bytes up instead of reading before the block, the last shifts down.
   template <int Word, int Displacement>
-  static uint64_t Part(const uint8_t* block) {
+  static uint64_t DisplacedBytes(const uint8_t* block) {
     constexpr uint64_t mask = DisplacementMask(Word, Displacement);
     if constexpr (mask == 0) {
       return 0;
@@ -58,8 +58,9 @@ struct ModeKernel {
 
   template <int Word>
   static uint64_t OutputWord(const uint8_t* block) {
-    const uint64_t word = Part<Word, -2>(block) | Part<Word, -1>(block) | Part<Word, 0>(block) |
-                          Part<Word, 1>(block) | Part<Word, 2>(block);
+    const uint64_t word = DisplacedBytes<Word, -2>(block) | DisplacedBytes<Word, -1>(block) |
+                          DisplacedBytes<Word, 0>(block) | DisplacedBytes<Word, 1>(block) |
+                          DisplacedBytes<Word, 2>(block);
     constexpr uint64_t halved = HalvedMask(Word);
     if constexpr (halved == 0) {
       return word;

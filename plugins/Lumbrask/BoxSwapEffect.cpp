@@ -56,8 +56,8 @@ int32_t RandomPosition(int32_t span) {
   return span > 0 ? draw % span : 0;
 }
 
-// A step of -walkRange to walkRange. Computed wide and saturated, so that no walk range or
-// coordinate can overflow.
+// The coordinate moved by a step of -walkRange to walkRange (one draw). Computed wide and
+// saturated, so that no walk range or coordinate can overflow.
 int32_t Walk(int32_t coordinate, int32_t walkRange) {
   const int64_t step = std::rand() % (2 * int64_t{walkRange} + 1) - walkRange;
   return static_cast<int32_t>(std::clamp<int64_t>(
