@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "MappedPixels.h"
+
 namespace ff {
 
 ClippedRect ClipRect(const Frame& frame, int32_t x, int32_t y, int32_t w, int32_t h) {
@@ -78,8 +80,11 @@ ByteArrangement ChannelModeArrangement(uint32_t mode) {
 
 void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
                      int32_t h, uint32_t mode) {
-  if (mode > 17) return;
-  WriteRectArranged(frame, buffer, x, y, w, h, ChannelModeArrangement(mode));
+  const ClippedRect clip = ClipRect(frame, x, y, w, h);
+  for (int32_t r = 0; r < clip.height; ++r) {
+    MapPixels(frame.PixelAt(clip.x, clip.y + r), buffer + clip.bufferOffset + r * clip.bufferStride,
+              clip.width, mode);
+  }
 }
 
 void WriteRectMappedBlank(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,

@@ -1,0 +1,90 @@
+// The compiled channel mode writes against the mode table, pixel by pixel.
+#include "MappedPixels.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "ChannelModeTable.h"
+#include "RectOps.h"
+
+namespace {
+
+std::vector<uint8_t> RandomBytes(std::size_t count, std::mt19937& generator) {
+  std::vector<uint8_t> bytes(count);
+  for (uint8_t& byte : bytes) byte = static_cast<uint8_t>(generator());
+  return bytes;
+}
+
+std::vector<uint8_t> MappedByTable(const std::vector<uint8_t>& target,
+                                   const std::vector<uint8_t>& source, int32_t pixels,
+                                   uint32_t mode) {
+  std::vector<uint8_t> expected = target;
+  for (int32_t i = 0; i < pixels; ++i)
+    test::MapPixelByTable(&expected[i * 3], &source[i * 3], mode);
+  return expected;
+}
+
+// Runs of every length up to a few blocks of eight, with a guard pixel after the run.
+TEST(MapPixels, MatchesTheModeTable) {
+  std::mt19937 generator(5);
+  for (uint32_t mode = 0; mode < 22; ++mode) {
+    for (int32_t pixels = 0; pixels <= 35; ++pixels) {
+      SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << pixels << " pixels");
+      const std::size_t bytes = static_cast<std::size_t>(pixels) * 3;
+      const std::vector<uint8_t> source = RandomBytes(bytes, generator);
+      std::vector<uint8_t> target = RandomBytes(bytes + 3, generator);
+      std::vector<uint8_t> expected = MappedByTable(target, source, pixels, mode);
+      ff::MapPixels(target.data(), source.data(), pixels, mode);
+      EXPECT_EQ(target, expected);
+
+      std::vector<uint8_t> inPlace = source;
+      inPlace.resize(bytes + 3, 0xC3);
+      const std::vector<uint8_t> expectedInPlace = MappedByTable(inPlace, inPlace, pixels, mode);
+      ff::MapPixels(inPlace.data(), inPlace.data(), pixels, mode);
+      EXPECT_EQ(inPlace, expectedInPlace);
+    }
+  }
+}
+
+// Rewriting a rectangle in place equals copying it out and writing it back through the mode,
+// also for rectangles that reach past the frame.
+TEST(MapPixels, RectInPlaceEqualsCopyOutAndWriteBack) {
+  std::mt19937 generator(9);
+  for (int run = 0; run < 400; ++run) {
+    const int32_t width = static_cast<int32_t>(generator() % 23);
+    const int32_t height = static_cast<int32_t>(generator() % 9);
+    const int32_t x = static_cast<int32_t>(generator() % 30) - 5;
+    const int32_t y = static_cast<int32_t>(generator() % 12) - 3;
+    const int32_t w = static_cast<int32_t>(generator() % 26) - 2;
+    const int32_t h = static_cast<int32_t>(generator() % 10) - 2;
+    const uint32_t mode = static_cast<uint32_t>(generator() % 20);
+    SCOPED_TRACE(testing::Message() << width << " x " << height << ", rect " << x << ", " << y
+                                    << ", " << w << " x " << h << ", mode " << mode);
+    std::vector<uint8_t> pixels =
+        RandomBytes(static_cast<std::size_t>(width) * height * 3, generator);
+    std::vector<uint8_t> expected = pixels;
+    const ff::Frame expectedFrame{expected.data(), width, height};
+    for (int32_t r = 0; r < h; ++r) {
+      for (int32_t c = 0; c < w; ++c) {
+        const int32_t px = x + c, py = y + r;
+        if (px < 0 || py < 0 || px >= width || py >= height) continue;
+        uint8_t* pixel = expectedFrame.PixelAt(px, py);
+        test::MapPixelByTable(pixel, pixel, mode);
+      }
+    }
+    std::vector<uint8_t> copied = pixels;
+    const ff::Frame copiedFrame{copied.data(), width, height};
+    std::vector<uint8_t> buffer(static_cast<std::size_t>(std::max(w, 0)) * std::max(h, 0) * 3 + 1);
+    ff::CopyRectOut(buffer.data(), copiedFrame, x, y, w, h);
+    ff::WriteRectMapped(copiedFrame, buffer.data(), x, y, w, h, mode);
+    EXPECT_EQ(copied, expected);
+
+    const ff::Frame frame{pixels.data(), width, height};
+    ff::MapRectInPlace(frame, x, y, w, h, mode);
+    EXPECT_EQ(pixels, expected);
+  }
+}
+
+}  // namespace
