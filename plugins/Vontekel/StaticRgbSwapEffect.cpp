@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "ArrangeInPlace.h"
+#include "MappedPixels.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PatternTables.h"

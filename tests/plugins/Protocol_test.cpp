@@ -129,8 +129,9 @@ TEST_P(EveryPlugin, TheTemplateInstanceIsMadeOnceUntilDeInitialise) {
   // A private copy of the library, so the template instance does not exist yet; constructors
   // that draw random numbers show when they run.
   PluginHost fresh(GetParam(), /*freshCopy=*/true);
+  const uint32_t parameters = host.NumParameters();
   rand_script::Reset();
-  EXPECT_EQ(fresh.NumParameters(), host.NumParameters());
+  EXPECT_EQ(fresh.NumParameters(), parameters);
   const std::size_t constructorDraws = rand_script::Calls();
   EXPECT_EQ(fresh.Initialise(), ff::FF_SUCCESS);
   EXPECT_EQ(fresh.Initialise(), ff::FF_SUCCESS);
