@@ -126,7 +126,8 @@ void DrawText(Image& image, int64_t x, int64_t y, const std::string& text, int s
         const int64_t cellX = left + column * scale, cellY = y + row * scale;
         for (int64_t py = std::max<int64_t>(cellY, 0); py < std::min(cellY + scale, height); ++py)
           for (int64_t px = std::max<int64_t>(cellX, 0); px < std::min(cellX + scale, width); ++px)
-            std::memcpy(image.PixelAt(static_cast<uint32_t>(px), static_cast<uint32_t>(py)), rgb, 3);
+            std::memcpy(image.PixelAt(static_cast<uint32_t>(px), static_cast<uint32_t>(py)), rgb,
+                        3);
       }
     }
   }

@@ -95,8 +95,8 @@ GalleryRow RenderShowcase(const Showcase& showcase, const DemoOptions& options) 
                                                : library.Name() + " (" + showcase.plugin + ".so)";
   const std::vector<Segment> segments = SegmentsOf(showcase, chain, library);
   const Image card = DrawTestCard(options.size);
-  const std::unique_ptr<FrameSink> clip = OpenSink(
-      options.folder + "/" + showcase.plugin + ".gif", options.size, 12.0);
+  const std::unique_ptr<FrameSink> clip =
+      OpenSink(options.folder + "/" + showcase.plugin + ".gif", options.size, 12.0);
   Progress progress(!options.quiet, showcase.plugin,
                     static_cast<int64_t>(segments.size()) * options.framesPerSetting);
   int64_t frameNumber = 0;

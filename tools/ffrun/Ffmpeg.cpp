@@ -25,8 +25,8 @@ int AnonymousErrorFile() {
   const char* folder = std::getenv("TMPDIR");
   std::string pattern = std::string(folder && *folder ? folder : "/tmp") + "/ffrun-stderr-XXXXXX";
   const int file = mkstemp(pattern.data());
-  if (file < 0) throw Failure("cannot make a temporary file in " + pattern + ": " +
-                              std::strerror(errno));
+  if (file < 0)
+    throw Failure("cannot make a temporary file in " + pattern + ": " + std::strerror(errno));
   unlink(pattern.c_str());
   return file;
 }
@@ -56,7 +56,8 @@ ChildProcess::ChildProcess(const std::vector<std::string>& arguments, Pipe pipe)
   posix_spawn_file_actions_init(&actions);
   if (pipe == Pipe::ToChild) posix_spawn_file_actions_adddup2(&actions, ends[0], 0);
   if (pipe == Pipe::FromChild) posix_spawn_file_actions_adddup2(&actions, ends[1], 1);
-  if (pipe != Pipe::ToChild) posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  if (pipe != Pipe::ToChild)
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, errorFile, 2);
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
@@ -192,9 +193,20 @@ VideoReader::VideoReader(const std::string& path, Size size, std::optional<int64
       ffmpeg(
           [&] {
             std::vector<std::string> arguments = {
-                "ffmpeg", "-v", "error", "-nostdin", "-i", path, "-map", "0:v:0",
-                "-vf", "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height),
-                "-f", "rawvideo", "-pix_fmt", "rgb24"};
+                "ffmpeg",
+                "-v",
+                "error",
+                "-nostdin",
+                "-i",
+                path,
+                "-map",
+                "0:v:0",
+                "-vf",
+                "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height),
+                "-f",
+                "rawvideo",
+                "-pix_fmt",
+                "rgb24"};
             if (frameLimit) {
               arguments.push_back("-frames:v");
               arguments.push_back(std::to_string(*frameLimit));
@@ -218,16 +230,15 @@ namespace {
 
 std::vector<std::string> EncoderArguments(const std::string& path, const std::string& shownPath,
                                           Size size, double fps) {
-  std::vector<std::string> arguments = {"ffmpeg", "-v", "error", "-y", "-f", "rawvideo",
-                                        "-pix_fmt", "rgb24", "-s", SizeText(size), "-r",
-                                        FpsText(fps), "-i", "-"};
+  std::vector<std::string> arguments = {"ffmpeg",   "-v",         "error", "-y", "-f",
+                                        "rawvideo", "-pix_fmt",   "rgb24", "-s", SizeText(size),
+                                        "-r",       FpsText(fps), "-i",    "-"};
   const std::string extension = LowerExtension(shownPath);
   if (extension == "gif") {
     // A palette made from the clip itself keeps the colour bars and gradients recognisable.
     arguments.insert(arguments.end(),
                      {"-vf", "split[a][b];[a]palettegen=stats_mode=diff[p];[b][p]paletteuse"});
-  } else if (extension == "mp4" || extension == "m4v" || extension == "mov" ||
-             extension == "mkv") {
+  } else if (extension == "mp4" || extension == "m4v" || extension == "mov" || extension == "mkv") {
     // 4:2:0 is what players expect of these files, and it needs even sides.
     arguments.insert(arguments.end(),
                      {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"});

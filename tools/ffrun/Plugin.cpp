@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <dlfcn.h>
+#include <strings.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 #include "Failure.h"
 
@@ -86,13 +86,11 @@ PluginLibrary::~PluginLibrary() {
   dlclose(handle);
 }
 
-ff::FFMixed PluginLibrary::Call(uint32_t code, ff::FFMixed input,
-                                ff::FFInstanceID instance) const {
+ff::FFMixed PluginLibrary::Call(uint32_t code, ff::FFMixed input, ff::FFInstanceID instance) const {
   return plugMain(code, input, instance);
 }
 
-uint32_t PluginLibrary::CallNumber(uint32_t code, uint32_t input,
-                                   ff::FFInstanceID instance) const {
+uint32_t PluginLibrary::CallNumber(uint32_t code, uint32_t input, ff::FFInstanceID instance) const {
   return ff::NumberFromMixed(Call(code, ff::MixedFromNumber(input), instance));
 }
 
@@ -136,7 +134,9 @@ void PluginLibrary::ReadParameters() {
   }
 }
 
-std::string PluginLibrary::FileName() const { return BaseName(path); }
+std::string PluginLibrary::FileName() const {
+  return BaseName(path);
+}
 
 Capabilities PluginLibrary::QueryCapabilities() const {
   return {CallNumber(ff::FF_GETPLUGINCAPS, ff::FF_CAP_16BITVIDEO),
@@ -199,7 +199,9 @@ PluginInstance::PluginInstance(const PluginLibrary& library, uint32_t width, uin
   id = answer.PointerValue;
 }
 
-PluginInstance::~PluginInstance() { library.CallNumber(ff::FF_DEINSTANTIATE, 0, id); }
+PluginInstance::~PluginInstance() {
+  library.CallNumber(ff::FF_DEINSTANTIATE, 0, id);
+}
 
 void PluginInstance::SetParameter(const ParameterInfo& parameter, float value) {
   ff::SetParameterStruct change{};
@@ -212,7 +214,8 @@ void PluginInstance::SetParameter(const ParameterInfo& parameter, float value) {
 }
 
 std::string PluginInstance::Display(uint32_t index) const {
-  const ff::FFMixed answer = library.Call(ff::FF_GETPARAMETERDISPLAY, ff::MixedFromNumber(index), id);
+  const ff::FFMixed answer =
+      library.Call(ff::FF_GETPARAMETERDISPLAY, ff::MixedFromNumber(index), id);
   if (ff::NumberFromMixed(answer) == ff::FF_FAIL) return {};
   return FixedText(answer.PointerValue, 16);
 }

@@ -20,7 +20,9 @@ namespace {
 
 volatile sig_atomic_t interrupted = 0;
 
-void OnInterrupt(int) { interrupted = 1; }
+void OnInterrupt(int) {
+  interrupted = 1;
+}
 
 constexpr Size kTestCardSize{640, 360};
 constexpr double kStillFps = 30.0;
@@ -34,8 +36,7 @@ std::string Trim(const std::string& text) {
 }
 
 bool ParseWholeNumber(const std::string& text, int64_t& number) {
-  if (text.empty() || text.size() > 12 ||
-      text.find_first_not_of("0123456789") != std::string::npos)
+  if (text.empty() || text.size() > 12 || text.find_first_not_of("0123456789") != std::string::npos)
     return false;
   number = std::strtoll(text.c_str(), nullptr, 10);
   return true;
@@ -149,6 +150,8 @@ class SequencePattern {
   int digits = 0;
 };
 
+// Frames stay under temporary names until the last is written, so that a failed render
+// leaves no sequence that looks complete.
 class SequenceSink : public FrameSink {
  public:
   explicit SequenceSink(const std::string& path) : pattern(path) {
@@ -156,12 +159,18 @@ class SequenceSink : public FrameSink {
       throw Failure("a numbered sequence " + path + " must be .png, .jpg, .bmp or .tga");
   }
   void Write(const Image& frame, int64_t frameNumber) override {
-    WriteStill(pattern.Name(frameNumber), frame);
+    const std::string name = pattern.Name(frameNumber);
+    files.push_back(std::make_unique<PendingFile>(name));
+    if (!WriteStillWithImageLibrary(files.back()->Path(), frame))
+      throw Failure("cannot write " + name);
   }
-  void Finish() override {}
+  void Finish() override {
+    for (const std::unique_ptr<PendingFile>& file : files) file->Commit();
+  }
 
  private:
   SequencePattern pattern;
+  std::vector<std::unique_ptr<PendingFile>> files;
 };
 
 class VideoSink : public FrameSink {
@@ -331,8 +340,8 @@ std::vector<EffectChain::Change> EffectChain::Resolve(
     if (parameter->type == ff::FF_TYPE_TEXT)
       throw Failure("parameter " + parameter->name + " of " + library.Name() +
                     " takes text, which ffrun does not send");
-    changes.push_back({index, *parameter,
-                       ParseValue(assignment.value, parameter->name, allowAnyValue)});
+    changes.push_back(
+        {index, *parameter, ParseValue(assignment.value, parameter->name, allowAnyValue)});
   }
   return changes;
 }

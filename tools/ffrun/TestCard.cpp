@@ -27,12 +27,18 @@ Rgb Hue(uint64_t t, uint64_t span) {
   const auto rise = static_cast<uint8_t>(position % 256);
   const auto fall = static_cast<uint8_t>(255 - rise);
   switch (position / 256) {
-    case 0: return {255, rise, 0};
-    case 1: return {fall, 255, 0};
-    case 2: return {0, 255, rise};
-    case 3: return {0, fall, 255};
-    case 4: return {rise, 0, 255};
-    default: return {255, 0, fall};
+    case 0:
+      return {255, rise, 0};
+    case 1:
+      return {fall, 255, 0};
+    case 2:
+      return {0, 255, rise};
+    case 3:
+      return {0, fall, 255};
+    case 4:
+      return {rise, 0, 255};
+    default:
+      return {255, 0, fall};
   }
 }
 

@@ -63,17 +63,18 @@ int RunInfo(const std::string& plugin) {
     std::printf("Description:   %s\n", library->Description().c_str());
     std::printf("About:         %s\n", library->About().c_str());
   }
-  std::printf("Capabilities:  16-bit %u, 24-bit %u, 32-bit %u, processFrameCopy %u, "
-              "input frames %u to %u, copy or in place %u\n",
-              caps.video16, caps.video24, caps.video32, caps.frameCopy, caps.minimumInputs,
-              caps.maximumInputs, caps.copyOrInPlace);
+  std::printf(
+      "Capabilities:  16-bit %u, 24-bit %u, 32-bit %u, processFrameCopy %u, "
+      "input frames %u to %u, copy or in place %u\n",
+      caps.video16, caps.video24, caps.video32, caps.frameCopy, caps.minimumInputs,
+      caps.maximumInputs, caps.copyOrInPlace);
   // The display texts come from a working instance, which holds the defaults.
   const PluginInstance instance(*library, 640, 360);
   std::printf("Parameters:    %zu\n", library->Parameters().size());
   for (const ParameterInfo& parameter : library->Parameters()) {
     const char* type = parameter.type == ff::FF_TYPE_STANDARD ? "standard"
                        : parameter.type == ff::FF_TYPE_TEXT   ? "text"
-                                                               : "unknown";
+                                                              : "unknown";
     std::printf("  %-3u %-16s type %u (%s)  default %s  display \"%s\"\n", parameter.index,
                 parameter.name.c_str(), parameter.type, type,
                 FormatValue(parameter.defaultValue).c_str(),
@@ -95,8 +96,9 @@ int Main(int argc, char** argv) {
       "the build's and the install's plug-in folder. Run 'ffrun COMMAND --help' for more.");
 
   std::vector<std::string> listFolders;
-  CLI::App* list = app.add_subcommand("list", "One line per plug-in found: name, unique ID, "
-                                              "description, parameters as Name=default");
+  CLI::App* list = app.add_subcommand("list",
+                                      "One line per plug-in found: name, unique ID, "
+                                      "description, parameters as Name=default");
   list->add_option("DIR", listFolders, "Folders to search instead of the default ones");
   list->footer("Example:\n  ffrun list build/freeframe");
 
@@ -135,8 +137,7 @@ int Main(int argc, char** argv) {
           ->check(CLI::PositiveNumber);
   CLI::Option* sizeOption =
       applyCommand->add_option("--size", sizeText, "Frame size WxH (the test card: 640x360)");
-  CLI::Option* fpsOption = applyCommand
-                               ->add_option("--fps", fps, "Frame rate of a video output")
+  CLI::Option* fpsOption = applyCommand->add_option("--fps", fps, "Frame rate of a video output")
                                ->check(CLI::Range(0.01, 1000.0));
   CLI::Option* seedOption =
       applyCommand->add_option("--seed", seed, "srand(S) before anything, to repeat a render");
@@ -207,4 +208,6 @@ int Main(int argc, char** argv) {
 }  // namespace
 }  // namespace ffrun
 
-int main(int argc, char** argv) { return ffrun::Main(argc, argv); }
+int main(int argc, char** argv) {
+  return ffrun::Main(argc, argv);
+}
