@@ -151,7 +151,6 @@ TEST_F(Ffrun, UsageErrorsGetOneLineAndExitCodeTwo) {
   for (const std::vector<std::string>& arguments :
        {std::vector<std::string>{},
         {"play"},
-        {"apply", "-o", "x.png"},
         {"apply", "-p", "Stamp"},
         {"info"},
         {"apply", "-p", "Stamp", "-o", "x.png", "--frames", "0"}}) {
@@ -239,9 +238,8 @@ TEST_F(Ffrun, InfoOfAPackPluginShowsItsIdentityCapabilitiesAndDisplay) {
       << result.out;
 }
 
-// Swap applied twice gives back its input, so this shows the card itself.
 TEST_F(Ffrun, TestCardHasBarsRampsADarkRegionAndFineDetail) {
-  const RunResult result = Run({"apply", "-p", "Swap", "-p", "Swap", "-o", "card.png"});
+  const RunResult result = Run({"apply", "-o", "card.png"});
   ASSERT_EQ(result.exitCode, 0) << result.err;
   const Picture card = Load(Path("card.png"));
   ASSERT_EQ(card.width, 640);
@@ -505,7 +503,7 @@ TEST_F(Ffrun, DemoWritesAClipPerPluginFoundAndTheContactSheet) {
   }
   EXPECT_TRUE(fs::exists(Path("shots/Glimbrook.gif")));
   EXPECT_NE(result.out.find("wrote " + std::to_string(rendered) +
-                            " clips and the contact sheet shots/gallery.png"),
+                            " clip(s) and the contact sheet shots/gallery.png"),
             std::string::npos)
       << result.out;
   const Picture sheet = Load(Path("shots/gallery.png"));

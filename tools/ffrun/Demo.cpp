@@ -26,7 +26,7 @@ struct Showcase {
 
 // Settings chosen to show each effect at work, beside its defaults.
 const Showcase kShowcases[] = {
-    {"Glimbrook", {"Value=0.3", "Value=0.6"}},
+    {"Glimbrook", {"Value=0.5", "Value=1"}},
     {"Vontekel", {"Value=0.5,Col=0.5", "Col=1,Wait=0.3"}},
     {"Kestrowel", {"Value=0.5,Size=0.6", "Value=1,Size=0.2,col=0.5"}},
     {"Dwero", {"Amount=0.4,Range=0.3", "Amount=1,Range=1,Speed=0.5"}},
@@ -161,7 +161,7 @@ void RunDemo(const DemoOptions& options) {
   if (rows.empty()) throw Failure("demo found none of the pack's plug-ins (build them first)");
   const std::string gallery = options.folder + "/gallery.png";
   WriteStill(gallery, ContactSheet(rows, options.size));
-  std::printf("wrote %zu clips and the contact sheet %s\n", rows.size(), gallery.c_str());
+  std::printf("wrote %zu clip(s) and the contact sheet %s\n", rows.size(), gallery.c_str());
   if (!skipped.empty()) {
     std::string names;
     for (const std::string& name : skipped) names += (names.empty() ? "" : ", ") + name;

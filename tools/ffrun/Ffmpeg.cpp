@@ -187,34 +187,31 @@ VideoProbe ProbeVideo(const std::string& path) {
   return probe;
 }
 
+namespace {
+
+std::vector<std::string> DecoderArguments(const std::string& path, Size size,
+                                          std::optional<int64_t> frameLimit) {
+  // Scaling to the probed size as well keeps every frame at the size ffrun expects, whatever
+  // the file's rotation or aspect tags say.
+  std::vector<std::string> arguments = {
+      "ffmpeg",   "-v",
+      "error",    "-nostdin",
+      "-i",       path,
+      "-map",     "0:v:0",
+      "-vf",      "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height),
+      "-f",       "rawvideo",
+      "-pix_fmt", "rgb24"};
+  if (frameLimit) arguments.insert(arguments.end(), {"-frames:v", std::to_string(*frameLimit)});
+  arguments.push_back("-");
+  return arguments;
+}
+
+}  // namespace
+
 VideoReader::VideoReader(const std::string& path, Size size, std::optional<int64_t> frameLimit)
     : path(path),
       size(size),
-      ffmpeg(
-          [&] {
-            std::vector<std::string> arguments = {
-                "ffmpeg",
-                "-v",
-                "error",
-                "-nostdin",
-                "-i",
-                path,
-                "-map",
-                "0:v:0",
-                "-vf",
-                "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height),
-                "-f",
-                "rawvideo",
-                "-pix_fmt",
-                "rgb24"};
-            if (frameLimit) {
-              arguments.push_back("-frames:v");
-              arguments.push_back(std::to_string(*frameLimit));
-            }
-            arguments.push_back("-");
-            return arguments;
-          }(),
-          ChildProcess::Pipe::FromChild) {}
+      ffmpeg(DecoderArguments(path, size, frameLimit), ChildProcess::Pipe::FromChild) {}
 
 bool VideoReader::Read(Image& frame) {
   frame.size = size;
@@ -240,8 +237,9 @@ std::vector<std::string> EncoderArguments(const std::string& path, const std::st
                      {"-vf", "split[a][b];[a]palettegen=stats_mode=diff[p];[b][p]paletteuse"});
   } else if (extension == "mp4" || extension == "m4v" || extension == "mov" || extension == "mkv") {
     // 4:2:0 is what players expect of these files, and it needs even sides.
-    arguments.insert(arguments.end(),
-                     {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2", "-pix_fmt", "yuv420p"});
+    if (size.width % 2 != 0 || size.height % 2 != 0)
+      arguments.insert(arguments.end(), {"-vf", "pad=ceil(iw/2)*2:ceil(ih/2)*2"});
+    arguments.insert(arguments.end(), {"-pix_fmt", "yuv420p"});
   }
   arguments.push_back(path);
   return arguments;

@@ -383,7 +383,8 @@ void RunApply(const ApplyOptions& options) {
     schedule.emplace_back(change.frame, chain.Resolve(change.step, change.assignments));
   std::unique_ptr<FrameSink> sink =
       OpenSink(options.output, source->size, options.fps.value_or(source->fps));
-  Progress progress(!options.quiet, chain.Describe(), source->total);
+  Progress progress(!options.quiet, options.steps.empty() ? "ffrun" : chain.Describe(),
+                    source->total);
   Image frame;
   int64_t frameNumber = 0;
   for (; source->Next(frame); ++frameNumber) {

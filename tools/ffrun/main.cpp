@@ -119,8 +119,8 @@ int Main(int argc, char** argv) {
       app.add_subcommand("apply", "Renders a still, the test card or a video through a chain");
   applyCommand
       ->add_option("-p,--plugin", stepTexts,
-                   "PLUGIN[:Name=value,...]; repeat for a chain, applied in order")
-      ->required()
+                   "PLUGIN[:Name=value,...]; repeat for a chain, applied in order; without "
+                   "any, frames pass unchanged")
       ->allow_extra_args(false);
   applyCommand->add_option("-i,--input", apply.input,
                            "PNG, JPEG, PPM, BMP, TGA or any video ffmpeg reads; the test card "
