@@ -1,6 +1,7 @@
 // ffrun run as a user runs it: each case starts the real program in a fresh folder, on files
 // the test makes, and checks its exit code, its output and the files it leaves.
 #include <fcntl.h>
+#include <signal.h>
 #include <stb_image.h>
 #include <stb_image_write.h>
 #include <sys/wait.h>
@@ -75,6 +76,11 @@ class Ffrun : public ::testing::Test {
   // extra environment says otherwise.
   RunResult Run(const std::vector<std::string>& arguments,
                 std::vector<std::string> environment = {"FREEFRAME_PATH=" FFRUN_FIXTURE_DIR}) {
+    return RunProgram(FFRUN_PROGRAM, arguments, std::move(environment));
+  }
+
+  RunResult RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                       std::vector<std::string> environment) {
     for (char** entry = environ; *entry != nullptr; ++entry) {
       const std::string variable = *entry;
       const std::string name = variable.substr(0, variable.find('='));
@@ -83,7 +89,7 @@ class Ffrun : public ::testing::Test {
         replaced = replaced || given.substr(0, given.find('=')) == name;
       if (!replaced) environment.push_back(variable);
     }
-    std::vector<char*> argv{const_cast<char*>(FFRUN_PROGRAM)};
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
     for (const std::string& argument : arguments)
       argv.push_back(const_cast<char*>(argument.c_str()));
     argv.push_back(nullptr);
@@ -123,7 +129,6 @@ class Ffrun : public ::testing::Test {
 
   std::string folder;
 
- private:
   static std::string Slurp(FILE* file) {
     std::fflush(file);
     std::rewind(file);
@@ -160,6 +165,20 @@ TEST_F(Ffrun, UsageErrorsGetOneLineAndExitCodeTwo) {
     EXPECT_EQ(result.err.rfind("ffrun: ", 0), 0u) << result.err;
   }
   EXPECT_TRUE(Files().empty());
+}
+
+// script(1) runs ffrun on a pseudo-terminal and copies what it shows there to its stdout.
+TEST_F(Ffrun, ProgressLineIsShownOnATerminalUnlessQuiet) {
+  const std::string render = FFRUN_PROGRAM " apply -p Stamp --size 8x8 --frames 3 -o out.mp4";
+  const std::vector<std::string> environment = {"FREEFRAME_PATH=" FFRUN_FIXTURE_DIR};
+  RunResult result = RunProgram("/usr/bin/script", {"-qec", render, "/dev/null"}, environment);
+  ASSERT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_NE(result.out.find("\rStamp: frame 3/3, "), std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(" left"), std::string::npos) << result.out;
+
+  result = RunProgram("/usr/bin/script", {"-qec", render + " --quiet", "/dev/null"}, environment);
+  ASSERT_EQ(result.exitCode, 0) << result.out;
+  EXPECT_EQ(result.out, "");
 }
 
 TEST_F(Ffrun, ListShowsEachPluginOnOneLineAndSkipsTheRestWithANote) {
@@ -358,6 +377,30 @@ TEST_F(Ffrun, AVideoGoesThroughFfmpegAndBack) {
   EXPECT_TRUE(stbi_info(Path("short.gif").c_str(), &width, &height, &channels));
   EXPECT_EQ(width, 32);
   EXPECT_EQ(height, 16);
+}
+
+TEST_F(Ffrun, AnInterruptedRenderLeavesNoOutput) {
+  FILE* errors = std::tmpfile();
+  const pid_t child = fork();
+  if (child == 0) {
+    const int nothing = open("/dev/null", O_RDWR);
+    for (int stream : {0, 1}) dup2(nothing, stream);
+    dup2(fileno(errors), 2);
+    if (chdir(folder.c_str()) != 0) _exit(126);
+    setenv("FREEFRAME_PATH", FFRUN_FIXTURE_DIR, 1);
+    execl(FFRUN_PROGRAM, FFRUN_PROGRAM, "apply", "-p", "Stamp", "--size", "64x64", "--frames",
+          "100000000", "-o", "endless.mp4", static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  // The temporary file shows that rendering has begun, with the handlers in place.
+  while (Files().empty()) usleep(10000);
+  kill(child, SIGINT);
+  int status = 0;
+  waitpid(child, &status, 0);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 1);
+  EXPECT_EQ(Slurp(errors), "ffrun: interrupted; the output was not written\n");
+  EXPECT_TRUE(Files().empty());
 }
 
 struct BadInput {

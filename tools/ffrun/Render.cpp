@@ -410,7 +410,11 @@ void InstallInterruptHandlers() {
 }
 
 void ThrowIfInterrupted() {
-  if (interrupted) throw Failure("interrupted; nothing was written");
+  if (interrupted) throw Failure("interrupted");
+}
+
+bool Interrupted() {
+  return interrupted != 0;
 }
 
 }  // namespace ffrun

@@ -95,5 +95,6 @@ void RunApply(const ApplyOptions& options);
 // Set by SIGINT or SIGTERM; rendering stops at the next frame and removes what it wrote.
 void InstallInterruptHandlers();
 void ThrowIfInterrupted();
+bool Interrupted();
 
 }  // namespace ffrun

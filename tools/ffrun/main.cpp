@@ -198,7 +198,9 @@ int Main(int argc, char** argv) {
     RunDemo(demo);
     return 0;
   } catch (const Failure& failure) {
-    std::fprintf(stderr, "ffrun: %s\n", failure.what());
+    // ffmpeg gets the terminal's interrupt too, and its failure is then no news.
+    std::fprintf(stderr, "ffrun: %s\n",
+                 Interrupted() ? "interrupted; the output was not written" : failure.what());
   } catch (const std::bad_alloc&) {
     std::fprintf(stderr, "ffrun: out of memory\n");
   }
