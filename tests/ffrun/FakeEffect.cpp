@@ -78,7 +78,7 @@ uint32_t Bits(float value) {
 
 uint8_t ByteOf(float value) {
   if (!(value > 0.0f)) return 0;
-  return value >= 1.0f ? 255 : static_cast<uint8_t>(value * 255.0f);
+  return static_cast<uint8_t>(value >= 1.0f ? 255.0f : value * 255.0f);
 }
 
 uint32_t ProcessFrame(Instance& instance, uint8_t* pixels) {
