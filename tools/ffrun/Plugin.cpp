@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -20,6 +19,12 @@ namespace {
 constexpr uint32_t kMostParameters = 1024;
 // Description and about texts are C strings of the plug-in; read no further than this.
 constexpr std::size_t kLongestText = 4096;
+constexpr std::size_t kLongestDisplay = 64;
+
+// An address a plug-in answered, or null when it answered 0 or FF_FAIL instead.
+const void* AddressFrom(ff::FFMixed answer) {
+  return ff::NumberFromMixed(answer) == ff::FF_FAIL ? nullptr : answer.PointerValue;
+}
 
 std::string FixedText(const void* field, std::size_t size) {
   if (field == nullptr) return {};
@@ -96,7 +101,7 @@ uint32_t PluginLibrary::CallNumber(uint32_t code, uint32_t input, ff::FFInstance
 
 void PluginLibrary::ReadIdentity() {
   const auto* info = static_cast<const ff::PluginInfoStruct*>(
-      Call(ff::FF_GETINFO, ff::MixedFromNumber(0), nullptr).PointerValue);
+      AddressFrom(Call(ff::FF_GETINFO, ff::MixedFromNumber(0), nullptr)));
   if (info == nullptr) throw Failure(path + " is not a FreeFrame plug-in: getInfo answers nothing");
   apiMajor = info->APIMajorVersion;
   apiMinor = info->APIMinorVersion;
@@ -105,9 +110,8 @@ void PluginLibrary::ReadIdentity() {
   pluginType = info->PluginType;
   if (name.empty()) name = FileName();
   const auto* extended = static_cast<const ff::PluginExtendedInfoStruct*>(
-      Call(ff::FF_GETEXTENDEDINFO, ff::MixedFromNumber(0), nullptr).PointerValue);
-  // Hosts of the 1.0 interface may meet plug-ins that answer FF_FAIL here rather than null.
-  if (extended != nullptr && ff::NumberFromMixed(ff::MixedFromPointer(extended)) != ff::FF_FAIL) {
+      AddressFrom(Call(ff::FF_GETEXTENDEDINFO, ff::MixedFromNumber(0), nullptr)));
+  if (extended != nullptr) {
     hasExtendedInfo = true;
     versionMajor = extended->PluginMajorVersion;
     versionMinor = extended->PluginMinorVersion;
@@ -124,7 +128,7 @@ void PluginLibrary::ReadParameters() {
   for (uint32_t index = 0; index < count; ++index) {
     ParameterInfo parameter{index, "", 0, 0.0f};
     parameter.name = FixedText(
-        Call(ff::FF_GETPARAMETERNAME, ff::MixedFromNumber(index), nullptr).PointerValue, 16);
+        AddressFrom(Call(ff::FF_GETPARAMETERNAME, ff::MixedFromNumber(index), nullptr)), 16);
     if (parameter.name.empty()) parameter.name = std::to_string(index);
     parameter.type = CallNumber(ff::FF_GETPARAMETERTYPE, index);
     const uint32_t defaultBits = CallNumber(ff::FF_GETPARAMETERDEFAULT, index);
@@ -191,12 +195,11 @@ void PluginLibrary::RequireVideoEffect() const {
 
 PluginInstance::PluginInstance(const PluginLibrary& library, uint32_t width, uint32_t height)
     : library(library), videoInfo{width, height, ff::FF_DEPTH_24, 1} {
-  const ff::FFMixed answer =
-      library.Call(ff::FF_INSTANTIATE, ff::MixedFromPointer(&videoInfo), nullptr);
-  if (answer.PointerValue == nullptr || ff::NumberFromMixed(answer) == ff::FF_FAIL)
+  id = const_cast<void*>(
+      AddressFrom(library.Call(ff::FF_INSTANTIATE, ff::MixedFromPointer(&videoInfo), nullptr)));
+  if (id == nullptr)
     throw Failure("plug-in " + library.Name() + " fails instantiate for " + std::to_string(width) +
                   "x" + std::to_string(height) + " frames");
-  id = answer.PointerValue;
 }
 
 PluginInstance::~PluginInstance() {
@@ -216,8 +219,7 @@ void PluginInstance::SetParameter(const ParameterInfo& parameter, float value) {
 std::string PluginInstance::Display(uint32_t index) const {
   const ff::FFMixed answer =
       library.Call(ff::FF_GETPARAMETERDISPLAY, ff::MixedFromNumber(index), id);
-  if (ff::NumberFromMixed(answer) == ff::FF_FAIL) return {};
-  return FixedText(answer.PointerValue, 16);
+  return FixedText(AddressFrom(answer), kLongestDisplay);
 }
 
 bool PluginInstance::ProcessFrame(uint8_t* pixels) {
