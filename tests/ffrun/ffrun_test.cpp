@@ -437,7 +437,7 @@ TEST_F(Ffrun, BadInputGetsOneClearLineAndLeavesNoOutput) {
        "ffrun: no plug-in named Nope in " FFRUN_FIXTURE_DIR " (give a path, or set "
        "FREEFRAME_PATH)\n"},
       {"initialise fails",
-       {"-p", "FakeFailInitialise", "-o", "out.png"},
+       {"-p", "FailInitialise", "-o", "out.png"},
        "ffrun: plug-in FailInitialise (" FFRUN_FIXTURE_DIR "/FakeFailInitialise.so) fails "
        "initialise\n"},
       {"instantiate fails",

@@ -64,6 +64,19 @@ PluginLibrary::PluginLibrary(std::string path, void* handle, PlugMainFunction pl
     : path(std::move(path)), handle(handle), plugMain(plugMain) {}
 
 std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path) {
+  std::unique_ptr<PluginLibrary> library = Open(path);
+  library->Initialise();
+  return library;
+}
+
+void PluginLibrary::Initialise() {
+  if (CallNumber(ff::FF_INITIALISE, 0) != ff::FF_SUCCESS)
+    throw Failure("plug-in " + name + " (" + path + ") fails initialise");
+  initialised = true;
+  ReadParameters();
+}
+
+std::unique_ptr<PluginLibrary> PluginLibrary::Open(const std::string& path) {
   if (!IsRegularFile(path)) throw Failure("cannot open plug-in " + path + ": no such file");
   // A bare file name would make dlopen search the system's library folders instead.
   const std::string loadPath = path.find('/') == std::string::npos ? "./" + path : path;
@@ -80,14 +93,11 @@ std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path) {
   }
   std::unique_ptr<PluginLibrary> library(new PluginLibrary(path, handle, plugMain));
   library->ReadIdentity();
-  if (library->CallNumber(ff::FF_INITIALISE, 0) != ff::FF_SUCCESS)
-    throw Failure("plug-in " + library->name + " (" + path + ") fails initialise");
-  library->ReadParameters();
   return library;
 }
 
 PluginLibrary::~PluginLibrary() {
-  CallNumber(ff::FF_DEINITIALISE, 0);
+  if (initialised) CallNumber(ff::FF_DEINITIALISE, 0);
   dlclose(handle);
 }
 
@@ -269,11 +279,15 @@ std::unique_ptr<PluginLibrary> FindPlugin(const std::string& plugin) {
     if (IsRegularFile(folder + "/" + fileName)) return PluginLibrary::Load(folder + "/" + fileName);
   // The reported name may differ from the file name: ask every library.
   for (const std::string& path : LibraryFilesIn(folders)) {
+    std::unique_ptr<PluginLibrary> library;
     try {
-      std::unique_ptr<PluginLibrary> library = PluginLibrary::Load(path);
-      if (library->Answers(plugin)) return library;
+      library = PluginLibrary::Open(path);
     } catch (const Failure&) {
-      // Not a usable plug-in, so not the one asked for.
+      continue;  // not a plug-in, so not the one asked for
+    }
+    if (library->Answers(plugin)) {
+      library->Initialise();
+      return library;
     }
   }
   if (IsRegularFile(plugin)) return PluginLibrary::Load(plugin);

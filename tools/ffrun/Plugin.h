@@ -28,6 +28,10 @@ class PluginLibrary {
  public:
   // Loads, checks for plugMain and getInfo, and initialises; throws Failure otherwise.
   static std::unique_ptr<PluginLibrary> Load(const std::string& path);
+  // Loads and reads the identity only: no effect constructor runs, so nothing draws random
+  // numbers or resets shared state.
+  static std::unique_ptr<PluginLibrary> Open(const std::string& path);
+  void Initialise();
   ~PluginLibrary();
   PluginLibrary(const PluginLibrary&) = delete;
   PluginLibrary& operator=(const PluginLibrary&) = delete;
@@ -73,6 +77,7 @@ class PluginLibrary {
   std::string name, uniqueId, description, about;
   uint32_t apiMajor = 0, apiMinor = 0, pluginType = 0;
   bool hasExtendedInfo = false;
+  bool initialised = false;
   uint32_t versionMajor = 0, versionMinor = 0;
   std::vector<ParameterInfo> parameters;
 };
