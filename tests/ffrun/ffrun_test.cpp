@@ -377,6 +377,12 @@ TEST_F(Ffrun, AVideoGoesThroughFfmpegAndBack) {
   EXPECT_TRUE(stbi_info(Path("short.gif").c_str(), &width, &height, &channels));
   EXPECT_EQ(width, 32);
   EXPECT_EQ(height, 16);
+
+  // Every frame of an animated GIF is read, not just its first.
+  result = Run({"apply", "-i", "short.gif", "-o", "gif-%d.png"});
+  ASSERT_EQ(result.exitCode, 0) << result.err;
+  EXPECT_TRUE(fs::exists(Path("gif-1.png")));
+  EXPECT_FALSE(fs::exists(Path("gif-2.png")));
 }
 
 TEST_F(Ffrun, AnInterruptedRenderLeavesNoOutput) {

@@ -194,13 +194,11 @@ std::vector<std::string> DecoderArguments(const std::string& path, Size size,
   // Scaling to the probed size as well keeps every frame at the size ffrun expects, whatever
   // the file's rotation or aspect tags say.
   std::vector<std::string> arguments = {
-      "ffmpeg",   "-v",
-      "error",    "-nostdin",
-      "-i",       path,
-      "-map",     "0:v:0",
-      "-vf",      "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height),
-      "-f",       "rawvideo",
-      "-pix_fmt", "rgb24"};
+      "ffmpeg", "-v", "error", "-nostdin", "-i", path, "-map", "0:v:0", "-vf",
+      "scale=" + std::to_string(size.width) + ":" + std::to_string(size.height), "-f", "rawvideo",
+      "-pix_fmt", "rgb24",
+      // Each frame of the file once, not repeated or dropped to fit a constant rate.
+      "-fps_mode", "passthrough"};
   if (frameLimit) arguments.insert(arguments.end(), {"-frames:v", std::to_string(*frameLimit)});
   arguments.push_back("-");
   return arguments;

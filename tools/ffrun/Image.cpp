@@ -73,6 +73,8 @@ bool IsStillName(const std::string& path) {
 }
 
 bool TryReadStill(const std::string& path, Image& image) {
+  // The image library would read only the first frame of an animated GIF; ffmpeg reads them all.
+  if (LowerExtension(path) == "gif") return false;
   int width = 0, height = 0, channels = 0;
   if (!stbi_info(path.c_str(), &width, &height, &channels)) return false;
   CheckFrameSize({static_cast<uint32_t>(width), static_cast<uint32_t>(height)});
