@@ -551,6 +551,8 @@ TEST_F(Ffrun, DemoWritesAClipPerPluginFoundAndTheContactSheet) {
     rendered += clip;
   }
   EXPECT_TRUE(fs::exists(Path("shots/Glimbrook.gif")));
+  // Every showcase setting names parameters the plug-in really has.
+  EXPECT_EQ(result.err.find("demo leaves out"), std::string::npos) << result.err;
   EXPECT_NE(result.out.find("wrote " + std::to_string(rendered) +
                             " clip(s) and the contact sheet shots/gallery.png"),
             std::string::npos)
