@@ -29,8 +29,8 @@ const Showcase kShowcases[] = {
     {"Glimbrook", {"Value=0.5", "Value=1"}},
     {"Vontekel", {"Value=0.5,Col=0.5", "Col=1,Wait=0.3"}},
     {"Kestrowel", {"Value=0.5,Size=0.6", "Value=1,Size=0.2,col=0.5"}},
-    {"Dwero", {"Amount=0.4,Range=0.3", "Amount=1,Range=1,Speed=0.5"}},
-    {"Halmire", {"Value=0.6,Width=0.3", "Value=1,Blank=1,Speed=0.5"}},
+    {"Dwero", {"Amount=0.4,Range=0.3", "Amount=0.8,Range=1,Speed=0.5"}},
+    {"Halmire", {"Value=0.6,Width=0.3", "Value=0.3,Blank=1,Width=0.1"}},
     {"Lumbrask", {"Value=0.6,SizeX=0.3,SizeY=0.3", "Value=1,Mode=0.6,Speed=0.2"}},
     {"Ostrin", {"Value=0.5,threshold=0.3", "Value=1,threshold=0.5"}},
     {"Morvidan", {"Value=0.6,Swap=0.5", "Value=0.1,Time=0.05,Col=0.5"}},
@@ -38,7 +38,7 @@ const Showcase kShowcases[] = {
     {"Tessaloy", {"Value=0.5,Size=0.5,Speed=0.3", "Value=1,Size=0.15,col=0.5"}},
     {"Quillmar", {"Value=0.6,Width=0.1", "Value=1,Swap=1,Speed=0.5"}},
     {"Nubrato", {"density=0.5", "density=1,Size=0.1"}},
-    {"Sarrowind", {"Value=0.5", "Value=1"}},
+    {"Sarrowind", {"Value=0.5", "Value=0.9"}},
 };
 
 constexpr int kMargin = 12;
