@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "Failure.h"
 
@@ -250,7 +252,15 @@ std::vector<std::string> PluginSearchFolders() {
     }
     return folders;
   }
-  return {FFRUN_BUILD_PLUGIN_DIR, FFRUN_INSTALL_PLUGIN_DIR};
+  // An installed ffrun looks beside itself, in the lib/freeframe of its own prefix, wherever the
+  // package or `cmake --install --prefix` put it; the one in the build tree uses the build's
+  // folder.
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::path programFolder = fs::canonical("/proc/self/exe", error).parent_path();
+  if (error || programFolder == fs::weakly_canonical(FFRUN_BUILD_PROGRAM_DIR, error))
+    return {FFRUN_BUILD_PLUGIN_DIR};
+  return {(programFolder.parent_path() / "lib" / "freeframe").string()};
 }
 
 std::vector<std::string> LibraryFilesIn(const std::vector<std::string>& folders) {

@@ -103,8 +103,8 @@ class PluginInstance {
   ff::FFInstanceID id = nullptr;
 };
 
-// The folders searched for plug-ins: FREEFRAME_PATH when set, else the build's plug-in folder
-// and the install folder.
+// The folders searched for plug-ins: FREEFRAME_PATH when set, else the build's plug-in folder for
+// the ffrun of the build tree and PREFIX/lib/freeframe for an ffrun installed in PREFIX/bin.
 std::vector<std::string> PluginSearchFolders();
 // The *.so files of the folders, sorted by name within each folder.
 std::vector<std::string> LibraryFilesIn(const std::vector<std::string>& folders);

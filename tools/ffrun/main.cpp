@@ -93,7 +93,8 @@ int Main(int argc, char** argv) {
   app.footer(
       "Examples:\n  ffrun list\n  ffrun apply -p Glimbrook:Value=0.4 -i in.png -o out.png\n"
       "  ffrun demo -o gallery\nPlug-ins are searched in the folders of FREEFRAME_PATH, else in "
-      "the build's and the install's plug-in folder. Run 'ffrun COMMAND --help' for more.");
+      "the build's plug-in folder (ffrun of the build tree) or PREFIX/lib/freeframe (ffrun "
+      "installed in PREFIX/bin). Run 'ffrun COMMAND --help' for more.");
 
   std::vector<std::string> listFolders;
   CLI::App* list = app.add_subcommand("list",
