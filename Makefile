@@ -1,5 +1,5 @@
 # Shortcuts; the scripts install what is missing and do the work.
-.PHONY: run test test-m32 build bench fuzz
+.PHONY: run test test-m32 build bench fuzz package
 run:
 	scripts/run-main.sh
 test:
@@ -8,6 +8,9 @@ test-m32:
 	scripts/run-tests-m32.sh
 build:
 	cmake -S . -B build -G Ninja && cmake --build build
+# The Debian package, build/glitch-pack_<version>_<arch>.deb: apt install ./build/glitch-pack_*.deb
+package: build
+	cmake --build build --target package
 bench: build
 	cmake --build build --target bench
 fuzz:
