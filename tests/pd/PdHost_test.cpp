@@ -119,6 +119,7 @@ class PdHost : public testing::TestWithParam<std::string> {
     fs::remove_all(workDir);
     fs::create_directories(workDir);
   }
+  // A failed run keeps its patch, picture, taps and console for a look.
   void TearDown() override {
     if (!HasFailure()) fs::remove_all(workDir);
   }
@@ -148,6 +149,7 @@ TEST_P(PdHost, GemRunsThePluginAsOurHostDoes) {
   const int displayNumber =
       100 + 10 * static_cast<int>(std::find(names.begin(), names.end(), plugin) - names.begin());
 
+  SCOPED_TRACE("Pd ran in " + workDir.string());
   const int status = RunPd(displayNumber);
   const std::string console = ReadText(workDir / "console.log");
   ASSERT_EQ(status, 0) << "Pd with Gem did not run to the end (are the packages of "
@@ -172,8 +174,7 @@ TEST_P(PdHost, GemRunsThePluginAsOurHostDoes) {
   // Gem makes its instance when the first frame reaches the effect, just after the tap before it
   // seeded rand(), so the constructor's draws come from the first frame's seed.
   std::srand(given[0].seed);
-  void* instance = host.Instantiate(kPictureWidth, kPictureHeight);
-  ASSERT_NE(instance, nullptr);
+  const test::Instance instance(host, kPictureWidth, kPictureHeight);
   bool effectChangedAFrame = false;
   for (std::size_t i = 0; i < given.size(); ++i) {
     SCOPED_TRACE("frame " + std::to_string(i));
@@ -183,11 +184,10 @@ TEST_P(PdHost, GemRunsThePluginAsOurHostDoes) {
     ASSERT_EQ(made[i].height, kPictureHeight);
     std::vector<uint8_t> frame = given[i].pixels;
     if (i > 0) std::srand(given[i].seed);
-    ASSERT_EQ(host.ProcessFrame(instance, frame.data()), ff::FF_SUCCESS);
+    ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
     EXPECT_TRUE(frame == made[i].pixels) << "Gem's frame differs from our host's";
     effectChangedAFrame = effectChangedAFrame || made[i].pixels != given[i].pixels;
   }
-  host.DeInstantiate(instance);
   // Frames that came through unchanged would prove nothing about the effect.
   EXPECT_TRUE(effectChangedAFrame) << "the effect left every frame as it was";
 }
