@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/*packages.txt that are missing. Needs root (or
-# sudo) and apt-get; without them it names what is missing and how to install it, and fails.
+# Installs the Debian packages that are missing from the lists every build needs
+# (debian-packages.txt, ffrun-packages.txt) and from the further lists of this folder named as
+# arguments (windows-packages.txt for the Windows builds). Needs root (or sudo) and apt-get;
+# without them it names what is missing and how to install it, and fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-mapfile -t wanted < <(cat ./*packages.txt | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
+mapfile -t wanted < <(cat debian-packages.txt ffrun-packages.txt "$@" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
 missing=()
 for package in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
