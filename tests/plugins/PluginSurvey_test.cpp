@@ -9,16 +9,13 @@
 #include <fstream>
 #include <string>
 
-#include "PluginHost.h"
+#include "EveryPlugin.h"
 #include "ScriptedRand.h"
 
 namespace test {
 namespace {
 
-class Survey : public ::testing::TestWithParam<std::string> {
- protected:
-  PluginHost host{GetParam()};
-};
+class Survey : public EveryPlugin {};
 
 TEST_P(Survey, FramesDrawNoRandomNumber) {
   std::size_t frames = 0;
@@ -52,12 +49,7 @@ TEST_P(Survey, IsWrittenForOtherPlatforms) {
   EXPECT_EQ(count, lines.size());
 }
 
-std::string PluginName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.param;
-}
-
-INSTANTIATE_TEST_SUITE_P(Pack, Survey, ::testing::ValuesIn(PluginHost::AllPluginNames()),
-                         PluginName);
+RUN_FOR_EVERY_PLUGIN(Survey);
 
 }  // namespace
 }  // namespace test

@@ -7,16 +7,13 @@
 #include <fstream>
 #include <string>
 
-#include "PluginHost.h"
+#include "EveryPlugin.h"
 #include "PluginSurvey.h"
 
 namespace test {
 namespace {
 
-class MatchesLinux : public ::testing::TestWithParam<std::string> {
- protected:
-  PluginHost host{GetParam()};
-};
+class MatchesLinux : public EveryPlugin {};
 
 TEST_P(MatchesLinux, Survey) {
   const char* folder = std::getenv("GLITCH_SURVEY_REFERENCE");
@@ -34,12 +31,7 @@ TEST_P(MatchesLinux, Survey) {
   EXPECT_EQ(lines.size(), expected.size());
 }
 
-std::string PluginName(const ::testing::TestParamInfo<std::string>& info) {
-  return info.param;
-}
-
-INSTANTIATE_TEST_SUITE_P(Pack, MatchesLinux, ::testing::ValuesIn(PluginHost::AllPluginNames()),
-                         PluginName);
+RUN_FOR_EVERY_PLUGIN(MatchesLinux);
 
 }  // namespace
 }  // namespace test
