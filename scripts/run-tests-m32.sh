@@ -9,6 +9,6 @@ if ! (cd "$(mktemp -d)" && echo 'int main(void){return 0;}' > probe.c && gcc -m3
   emulator=(-DCMAKE_CROSSCOMPILING_EMULATOR=qemu-i386)
 fi
 cmake -S . -B build-m32 -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS=-m32 \
-  -DCMAKE_CXX_FLAGS=-m32 -DGLITCH_BUILD_BENCH=OFF "${emulator[@]}"
+  -DCMAKE_CXX_FLAGS=-m32 -DGLITCH_BUILD_BENCH=OFF -DGLITCH_BUILD_FFRUN=OFF "${emulator[@]}"
 cmake --build build-m32 -j "$(nproc)"
 ctest --test-dir build-m32 --output-on-failure -j "$(nproc)"

@@ -29,5 +29,5 @@ CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug 
 cmake --build build-fuzz -j "$jobs"
 ctest --test-dir build-fuzz --output-on-failure -j "$jobs"
 
-# The same suite on 32-bit Linux.
+# The same suite on 32-bit Linux (without ffrun, whose libraries Debian ships 64-bit only).
 scripts/run-tests-m32.sh

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "EffectBase.h"
+#include "FixedModulo.h"
 #include "ParameterScaling.h"
 #include "Pixel.h"
 #include "PluginDescriptor.h"
@@ -85,9 +86,11 @@ class DarkAreaCirclesEffect : public EffectBase {
 
  private:
   bool FindDarkPixel(const Frame& frame, int32_t& x, int32_t& y) const {
+    const FixedModulo columns(frame.width - (kSmallestSide - 1));
+    const FixedModulo rows(frame.height - (kSmallestSide - 1));
     for (int32_t attempt = 0; attempt < kAttemptsPerDisc; ++attempt) {
-      x = std::rand() % (frame.width - (kSmallestSide - 1)) + kCentreMargin;
-      y = std::rand() % (frame.height - (kSmallestSide - 1)) + kCentreMargin;
+      x = columns.Of(std::rand()) + kCentreMargin;
+      y = rows.Of(std::rand()) + kCentreMargin;
       uint8_t byte2, byte1, byte0;
       GetPixel(frame, x, y, byte2, byte1, byte0);
       const int32_t halfMean = (int32_t{byte0} + byte1 + byte2) / 6;

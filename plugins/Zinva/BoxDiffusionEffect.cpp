@@ -21,6 +21,11 @@ namespace {
 // bytes of the four whole-block copies.
 void SwapBlocks(const Frame& frame, uint8_t* saved, int32_t x, int32_t y, int32_t toX, int32_t toY,
                 int32_t size) {
+  if (size == 1) {  // "Size" below 0.02: every pixel is a block, and a swap is an exchange
+    uint8_t* origin = frame.PixelAt(x, y);
+    std::swap_ranges(origin, origin + 3, frame.PixelAt(toX, toY));
+    return;
+  }
   const std::size_t rowBytes = static_cast<std::size_t>(size) * 3;
   CopyRectOut(saved, frame, x, y, size, size);
   // Row by row away from the displaced block, so that no row is read after it was written.

@@ -2,6 +2,7 @@
 // every other pixel black.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -58,28 +59,41 @@ INSTANTIATE_TEST_SUITE_P(Values, GlimbrookCutoff,
                                            CutoffCase{2.0f, 110},
                                            CutoffCase{std::nanf(""), 11}));
 
-TEST(Glimbrook, EveryPixelOfARandomFrameFollowsTheCutoff) {
+// Frames of many sizes, so that whole blocks of pixels and the pixels after them are covered.
+TEST(Glimbrook, EveryPixelOfRandomFramesFollowsTheCutoff) {
   PluginHost host("Glimbrook");
-  Instance instance(host, 37, 23);
-  ASSERT_EQ(instance.Set(0, 0.9f), ff::FF_SUCCESS);  // 0.9f * 50 = 44.99999..., cut-off 54
-  TestFrame frame = TestFrame::Random(37, 23, 7);
-  for (std::size_t i = 0; i < frame.Bytes(); ++i) frame.data()[i] %= 70;  // plenty of both kinds
-  const TestFrame original = frame;
-  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  int white = 0;
-  for (int y = 0; y < 23; ++y) {
-    for (int x = 0; x < 37; ++x) {
-      const uint8_t* before = original.Pixel(x, y);
-      const bool dark = before[0] < 54 && before[1] < 54 && before[2] < 54;
-      const uint8_t level = dark ? 255 : 0;
-      white += dark;
-      ASSERT_EQ(frame.PixelBytes(x, y), (std::vector<uint8_t>{level, level, level}))
-          << "pixel " << x << "," << y;
+  const struct {
+    float value;
+    int cutoff;
+  } values[] = {{0.9f, 54}, {0.0f, 11}, {0.5f, 35}, {1.0f, 60}, {4.9f, 255}, {5.0f, 260}};
+  const struct {
+    int width, height;
+  } sizes[] = {{1, 1}, {5, 3}, {16, 1}, {17, 1}, {15, 2}, {37, 23}, {64, 9}};
+  uint32_t seed = 1;
+  for (const auto& size : sizes) {
+    for (const auto& v : values) {
+      Instance instance(host, static_cast<uint32_t>(size.width), static_cast<uint32_t>(size.height));
+      ASSERT_EQ(instance.Set(0, v.value), ff::FF_SUCCESS);
+      TestFrame frame = TestFrame::Random(size.width, size.height, seed++);
+      // Plenty of both kinds: bytes spread around the cut-off.
+      for (std::size_t i = 0; i < frame.Bytes(); ++i) {
+        frame.data()[i] = static_cast<uint8_t>(std::min(255, std::max(0, v.cutoff - 12) + frame.data()[i] % 16));
+      }
+      const TestFrame original = frame;
+      ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      for (int y = 0; y < size.height; ++y) {
+        for (int x = 0; x < size.width; ++x) {
+          const uint8_t* before = original.Pixel(x, y);
+          const bool dark = before[0] < v.cutoff && before[1] < v.cutoff && before[2] < v.cutoff;
+          const uint8_t level = dark ? 255 : 0;
+          ASSERT_EQ(frame.PixelBytes(x, y), (std::vector<uint8_t>{level, level, level}))
+              << "pixel " << x << "," << y << " of " << size.width << "x" << size.height
+              << ", Value " << v.value;
+        }
+      }
+      EXPECT_TRUE(frame.GuardsIntact());
     }
   }
-  EXPECT_GT(white, 0);
-  EXPECT_LT(white, 37 * 23);
-  EXPECT_TRUE(frame.GuardsIntact());
 }
 
 TEST(Glimbrook, AnInfiniteValueTurnsEveryPixelWhite) {
