@@ -132,11 +132,10 @@ inline uint32_t NumberFromMixed(FFMixed mixed) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mixed.PointerValue));
 }
 
-}  // namespace ff
-
-namespace ff {
+// plugMain as a host holds it after looking it up by name.
 using PlugMainFunction = FFMixed(FF_CALLCONV*)(uint32_t functionCode, FFMixed inputValue,
                                                FFInstanceID instanceID);
+
 }  // namespace ff
 
 extern "C" FF_EXPORT ff::FFMixed FF_CALLCONV plugMain(uint32_t functionCode, ff::FFMixed inputValue,
