@@ -8,6 +8,20 @@
 
 #include <cstdint>
 
+// 32-bit Windows hosts call plugMain with the callee-cleans convention; every other platform
+// has one convention. Windows libraries export through framework/plugMain.def, elsewhere the
+// symbol is made visible here and a version script hides the rest.
+#if defined(_WIN32) && !defined(_WIN64)
+#define FF_CALLCONV __stdcall
+#else
+#define FF_CALLCONV
+#endif
+#if defined(_WIN32)
+#define FF_EXPORT
+#else
+#define FF_EXPORT __attribute__((visibility("default")))
+#endif
+
 namespace ff {
 
 union FFMixed {
@@ -118,7 +132,11 @@ inline uint32_t NumberFromMixed(FFMixed mixed) {
   return static_cast<uint32_t>(reinterpret_cast<uintptr_t>(mixed.PointerValue));
 }
 
+// plugMain as a host holds it after looking it up by name.
+using PlugMainFunction = FFMixed(FF_CALLCONV*)(uint32_t functionCode, FFMixed inputValue,
+                                               FFInstanceID instanceID);
+
 }  // namespace ff
 
-extern "C" ff::FFMixed plugMain(uint32_t functionCode, ff::FFMixed inputValue,
-                                ff::FFInstanceID instanceID);
+extern "C" FF_EXPORT ff::FFMixed FF_CALLCONV plugMain(uint32_t functionCode, ff::FFMixed inputValue,
+                                                      ff::FFInstanceID instanceID);

@@ -147,8 +147,9 @@ void UnregisterDescriptor(PluginDescriptor* registered) {
 
 }  // namespace ff
 
-extern "C" __attribute__((visibility("default"))) ff::FFMixed plugMain(
-    uint32_t functionCode, ff::FFMixed inputValue, ff::FFInstanceID instanceID) {
+extern "C" FF_EXPORT ff::FFMixed FF_CALLCONV plugMain(uint32_t functionCode,
+                                                      ff::FFMixed inputValue,
+                                                      ff::FFInstanceID instanceID) {
   try {
     std::lock_guard<std::mutex> guard(ff::CallLock());
     return ff::Dispatch(functionCode, inputValue, static_cast<ff::EffectBase*>(instanceID));

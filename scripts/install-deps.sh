@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
-# Installs the Debian packages listed in scripts/*packages.txt that are missing. Needs root (or
-# sudo) and apt-get; without them it names what is missing and how to install it, and fails.
+# Installs the Debian packages that are missing from the lists of this folder (*packages.txt),
+# all but the Windows cross builds' list, which is installed only when named as an argument
+# (windows-packages.txt). Needs root (or sudo) and apt-get;
+# without them it names what is missing and how to install it, and fails.
 set -euo pipefail
 cd "$(dirname "$0")"
 
-mapfile -t wanted < <(cat ./*packages.txt | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
+lists=()
+for list in ./*packages.txt; do
+  [ "$list" = ./windows-packages.txt ] || lists+=("$list")
+done
+mapfile -t wanted < <(cat "${lists[@]}" "$@" | sed -e 's/#.*//' -e 's/[[:space:]]//g' | grep -v '^$' | sort -u)
 missing=()
 for package in "${wanted[@]}"; do
   if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then

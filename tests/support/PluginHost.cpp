@@ -1,13 +1,13 @@
 #include "PluginHost.h"
 
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <stdexcept>
+
+#include "LoadedLibrary.h"
 
 namespace test {
 
@@ -38,13 +38,13 @@ uint32_t BitsFromFloat(float value) {
 }
 
 std::string PluginHost::PluginPath(const std::string& name) {
-  return std::string(PLUGIN_DIR) + "/" + name + ".so";
+  return std::string(PLUGIN_DIR) + "/" + name + PLUGIN_SUFFIX;
 }
 
 std::vector<std::string> PluginHost::AllPluginNames() {
   std::vector<std::string> names;
   for (const auto& entry : std::filesystem::directory_iterator(PLUGIN_DIR)) {
-    if (entry.path().extension() == ".so") names.push_back(entry.path().stem().string());
+    if (entry.path().extension() == PLUGIN_SUFFIX) names.push_back(entry.path().stem().string());
   }
   std::sort(names.begin(), names.end());
   return names;
@@ -55,20 +55,20 @@ PluginHost::PluginHost(const std::string& name, bool freshCopy) {
   if (freshCopy) {
     static int copies = 0;
     copyPath = (std::filesystem::temp_directory_path() /
-                (name + "-" + std::to_string(getpid()) + "-" + std::to_string(++copies) + ".so"))
+                (name + "-" + std::to_string(CurrentProcessId()) + "-" +
+                 std::to_string(++copies) + PLUGIN_SUFFIX))
                    .string();
     std::filesystem::copy_file(path, copyPath, std::filesystem::copy_options::overwrite_existing);
     path = copyPath;
   }
-  library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (library == nullptr) throw std::runtime_error(std::string("dlopen failed: ") + dlerror());
-  plugMain = reinterpret_cast<decltype(plugMain)>(dlsym(library, "plugMain"));
+  library = OpenLibrary(path);
+  plugMain = reinterpret_cast<ff::PlugMainFunction>(LibrarySymbol(library, "plugMain"));
   if (plugMain == nullptr) throw std::runtime_error("no plugMain in " + path);
 }
 
 PluginHost::~PluginHost() {
   if (!copyPath.empty()) {
-    dlclose(library);
+    CloseLibrary(library);
     std::filesystem::remove(copyPath);
   }
 }

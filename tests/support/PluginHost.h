@@ -1,7 +1,7 @@
-// A FreeFrame host for tests: loads a built plug-in with dlopen and drives it only through
-// plugMain, the way a 64-bit host does. Numeric inputs carry garbage in their upper 32 bits and
-// SetParameterStruct carries garbage in its padding, as real hosts leave them; numeric results
-// are checked to have their upper bits zero.
+// A FreeFrame host for tests: loads a built plug-in (see LoadedLibrary.h) and drives it only
+// through plugMain, the way a 64-bit host does. Numeric inputs carry garbage in their upper 32
+// bits and SetParameterStruct carries garbage in its padding, as real hosts leave them; numeric
+// results are checked to have their upper bits zero.
 #pragma once
 
 #include <cstdint>
@@ -16,8 +16,8 @@ using ff::FFMixed;
 
 class PluginHost {
  public:
-  // Loads <plug-in folder>/<name>.so. A fresh copy is a private copy of the file, loaded as a
-  // library of its own, so its process-wide state starts as at load.
+  // Loads <plug-in folder>/<name>.so (.dll on Windows). A fresh copy is a private copy of the
+  // file, loaded as a library of its own, so its process-wide state starts as at load.
   explicit PluginHost(const std::string& name, bool freshCopy = false);
   ~PluginHost();
   PluginHost(const PluginHost&) = delete;
@@ -66,7 +66,7 @@ class PluginHost {
   static uint32_t NumericResult(uint32_t code, FFMixed result);
 
   void* library = nullptr;
-  ff::FFMixed (*plugMain)(uint32_t, ff::FFMixed, ff::FFInstanceID) = nullptr;
+  ff::PlugMainFunction plugMain = nullptr;
   std::string copyPath;
 };
 
