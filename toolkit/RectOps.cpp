@@ -42,8 +42,8 @@ void CopyRectIn(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
   }
 }
 
-void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
-                       int32_t w, int32_t h, const ByteArrangement& arrangement) {
+void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
+                       int32_t h, const ByteArrangement& arrangement) {
   const ByteArrangement a = arrangement;
   ForEachRectPixel(frame, buffer, x, y, w, h, [&a](uint8_t* target, const uint8_t* source) {
     const uint8_t s[3] = {source[0], source[1], source[2]};
@@ -51,31 +51,6 @@ void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int
     target[1] = static_cast<uint8_t>(s[a.source[1]] >> a.shift[1]);
     target[2] = static_cast<uint8_t>(s[a.source[2]] >> a.shift[2]);
   });
-}
-
-ByteArrangement ChannelModeArrangement(uint32_t mode) {
-  // Output byte k takes source byte `source[k]`, halved where `shift[k]` is 1.
-  static constexpr ByteArrangement kChannelModes[18] = {
-      {{2, 1, 0}, {0, 0, 0}},  // 0
-      {{2, 0, 1}, {0, 0, 0}},  // 1
-      {{1, 2, 0}, {0, 0, 0}},  // 2
-      {{1, 0, 2}, {0, 0, 0}},  // 3
-      {{0, 2, 1}, {0, 0, 0}},  // 4
-      {{0, 1, 2}, {0, 0, 0}},  // 5
-      {{2, 1, 0}, {0, 0, 1}},  // 6: order 0, byte 2 halved
-      {{2, 0, 1}, {0, 0, 1}},  // 7
-      {{1, 2, 0}, {0, 0, 1}},  // 8
-      {{1, 0, 2}, {0, 1, 0}},  // 9: order 3, byte 1 halved
-      {{0, 2, 1}, {0, 1, 0}},  // 10
-      {{0, 1, 2}, {0, 1, 0}},  // 11
-      {{2, 1, 0}, {1, 0, 0}},  // 12: order 0, byte 0 halved
-      {{2, 0, 1}, {1, 0, 0}},  // 13
-      {{1, 2, 0}, {1, 0, 0}},  // 14
-      {{1, 0, 2}, {0, 0, 0}},  // 15: orders 3 to 5 again
-      {{0, 2, 1}, {0, 0, 0}},  // 16
-      {{0, 1, 2}, {0, 0, 0}},  // 17
-  };
-  return kChannelModes[mode];
 }
 
 void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
@@ -90,8 +65,9 @@ void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32
 void WriteRectMappedBlank(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
                           int32_t w, int32_t h, uint32_t mode) {
   if (mode == kBlankMode) {
-    ForEachRectPixel(frame, buffer, x, y, w, h,
-                     [](uint8_t* target, const uint8_t*) { target[0] = target[1] = target[2] = 0; });
+    ForEachRectPixel(frame, buffer, x, y, w, h, [](uint8_t* target, const uint8_t*) {
+      target[0] = target[1] = target[2] = 0;
+    });
     return;
   }
   WriteRectMapped(frame, buffer, x, y, w, h, mode);
@@ -101,18 +77,35 @@ void WriteRectPermuted(const Frame& frame, const uint8_t* buffer, int32_t x, int
                        int32_t h, int32_t permutation, int32_t halvingCode) {
   uint8_t shift[3] = {0, 0, 0};
   switch (halvingCode) {
-    case 2: shift[2] = 1; break;
-    case 3: shift[0] = 1; break;
-    case 4: shift[1] = 1; break;
-    case 5: shift[0] = shift[2] = 1; break;
-    case 6: shift[0] = shift[1] = 1; break;
-    case 7: shift[1] = shift[2] = 1; break;
-    case 8: permutation = std::rand() % 6; break;
+    case 2:
+      shift[2] = 1;
+      break;
+    case 3:
+      shift[0] = 1;
+      break;
+    case 4:
+      shift[1] = 1;
+      break;
+    case 5:
+      shift[0] = shift[2] = 1;
+      break;
+    case 6:
+      shift[0] = shift[1] = 1;
+      break;
+    case 7:
+      shift[1] = shift[2] = 1;
+      break;
+    case 8:
+      permutation = std::rand() % 6;
+      break;
     case 9:
       for (uint8_t& halved : shift) halved = std::rand() % 2 != 0 ? 1 : 0;
       break;
-    case 10: shift[0] = shift[1] = shift[2] = 1; break;
-    default: break;
+    case 10:
+      shift[0] = shift[1] = shift[2] = 1;
+      break;
+    default:
+      break;
   }
   if (static_cast<uint32_t>(permutation) > 5) return;
   ByteArrangement arrangement{};
