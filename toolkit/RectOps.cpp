@@ -42,8 +42,8 @@ void CopyRectIn(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
   }
 }
 
-void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
-                       int32_t h, const ByteArrangement& arrangement) {
+void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
+                       int32_t w, int32_t h, const ByteArrangement& arrangement) {
   const ByteArrangement a = arrangement;
   ForEachRectPixel(frame, buffer, x, y, w, h, [&a](uint8_t* target, const uint8_t* source) {
     const uint8_t s[3] = {source[0], source[1], source[2]};
@@ -65,9 +65,8 @@ void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32
 void WriteRectMappedBlank(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
                           int32_t w, int32_t h, uint32_t mode) {
   if (mode == kBlankMode) {
-    ForEachRectPixel(frame, buffer, x, y, w, h, [](uint8_t* target, const uint8_t*) {
-      target[0] = target[1] = target[2] = 0;
-    });
+    ForEachRectPixel(frame, buffer, x, y, w, h,
+                     [](uint8_t* target, const uint8_t*) { target[0] = target[1] = target[2] = 0; });
     return;
   }
   WriteRectMapped(frame, buffer, x, y, w, h, mode);
@@ -77,35 +76,18 @@ void WriteRectPermuted(const Frame& frame, const uint8_t* buffer, int32_t x, int
                        int32_t h, int32_t permutation, int32_t halvingCode) {
   uint8_t shift[3] = {0, 0, 0};
   switch (halvingCode) {
-    case 2:
-      shift[2] = 1;
-      break;
-    case 3:
-      shift[0] = 1;
-      break;
-    case 4:
-      shift[1] = 1;
-      break;
-    case 5:
-      shift[0] = shift[2] = 1;
-      break;
-    case 6:
-      shift[0] = shift[1] = 1;
-      break;
-    case 7:
-      shift[1] = shift[2] = 1;
-      break;
-    case 8:
-      permutation = std::rand() % 6;
-      break;
+    case 2: shift[2] = 1; break;
+    case 3: shift[0] = 1; break;
+    case 4: shift[1] = 1; break;
+    case 5: shift[0] = shift[2] = 1; break;
+    case 6: shift[0] = shift[1] = 1; break;
+    case 7: shift[1] = shift[2] = 1; break;
+    case 8: permutation = std::rand() % 6; break;
     case 9:
       for (uint8_t& halved : shift) halved = std::rand() % 2 != 0 ? 1 : 0;
       break;
-    case 10:
-      shift[0] = shift[1] = shift[2] = 1;
-      break;
-    default:
-      break;
+    case 10: shift[0] = shift[1] = shift[2] = 1; break;
+    default: break;
   }
   if (static_cast<uint32_t>(permutation) > 5) return;
   ByteArrangement arrangement{};

@@ -51,8 +51,8 @@ struct ByteArrangement {
 constexpr uint8_t kByteOrders[6][3] = {{2, 1, 0}, {2, 0, 1}, {1, 2, 0},
                                        {1, 0, 2}, {0, 2, 1}, {0, 1, 2}};
 
-void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
-                       int32_t h, const ByteArrangement& arrangement);
+void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
+                       int32_t w, int32_t h, const ByteArrangement& arrangement);
 
 // Copies the rectangle out of the frame into the packed buffer.
 void CopyRectOut(uint8_t* buffer, const Frame& frame, int32_t x, int32_t y, int32_t w, int32_t h);

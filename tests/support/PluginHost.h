@@ -47,9 +47,7 @@ class PluginHost {
   // An instance identifier, or null when instantiate answered FF_FAIL.
   void* Instantiate(uint32_t width, uint32_t height, uint32_t bitDepth = ff::FF_DEPTH_24) const;
   void* InstantiateWith(const ff::VideoInfoStruct* info) const;
-  uint32_t DeInstantiate(void* instance) const {
-    return CallNumber(ff::FF_DEINSTANTIATE, 0, instance);
-  }
+  uint32_t DeInstantiate(void* instance) const { return CallNumber(ff::FF_DEINSTANTIATE, 0, instance); }
   uint32_t SetParameter(void* instance, uint32_t index, float value) const;
   uint32_t SetParameterBits(void* instance, uint32_t index, uint32_t bits) const;
   uint32_t GetParameterBits(void* instance, uint32_t index) const {

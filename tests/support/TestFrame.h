@@ -9,8 +9,7 @@ namespace test {
 
 class TestFrame {
  public:
-  TestFrame(int width, int height)
-      : width(width), height(height), storage(Bytes() + 2 * kGuard, kGuardByte) {
+  TestFrame(int width, int height) : width(width), height(height), storage(Bytes() + 2 * kGuard, kGuardByte) {
     std::fill(data(), data() + Bytes(), uint8_t{0});
   }
 
@@ -18,8 +17,7 @@ class TestFrame {
   static TestFrame Random(int width, int height, uint32_t seed) {
     TestFrame frame(width, height);
     std::mt19937 generator(seed);
-    for (std::size_t i = 0; i < frame.Bytes(); ++i)
-      frame.data()[i] = static_cast<uint8_t>(generator());
+    for (std::size_t i = 0; i < frame.Bytes(); ++i) frame.data()[i] = static_cast<uint8_t>(generator());
     return frame;
   }
 
@@ -27,9 +25,7 @@ class TestFrame {
   const uint8_t* data() const { return storage.data() + kGuard; }
   std::size_t Bytes() const { return static_cast<std::size_t>(width) * height * 3; }
   uint8_t* Pixel(int x, int y) { return data() + (static_cast<std::size_t>(y) * width + x) * 3; }
-  const uint8_t* Pixel(int x, int y) const {
-    return data() + (static_cast<std::size_t>(y) * width + x) * 3;
-  }
+  const uint8_t* Pixel(int x, int y) const { return data() + (static_cast<std::size_t>(y) * width + x) * 3; }
   void SetPixel(int x, int y, uint8_t b0, uint8_t b1, uint8_t b2) {
     uint8_t* pixel = Pixel(x, y);
     pixel[0] = b0;
