@@ -1,6 +1,8 @@
 #include "MappedPixels.h"
 
+#include <array>
 #include <cstring>
+#include <utility>
 
 #include "RectOps.h"
 
@@ -8,11 +10,16 @@ namespace ff {
 namespace {
 
 // The arrangement of one ChannelMode, known to the compiler: output byte k takes source byte
-// SourceK, halved where ShiftK is 1.
-template <int Source0, int Source1, int Source2, int Shift0, int Shift1, int Shift2>
+// kSource[k], halved where kShift[k] is 1.
+template <uint32_t Mode>
 struct ModeKernel {
-  static constexpr int kSource[3] = {Source0, Source1, Source2};
-  static constexpr int kShift[3] = {Shift0, Shift1, Shift2};
+  static constexpr int kSource[3] = {kChannelModes[Mode].source[0], kChannelModes[Mode].source[1],
+                                     kChannelModes[Mode].source[2]};
+  static constexpr int kShift[3] = {kChannelModes[Mode].shift[0], kChannelModes[Mode].shift[1],
+                                    kChannelModes[Mode].shift[2]};
+  // Modes that keep every byte where it is have nothing to rewrite in place.
+  static constexpr bool kKeepsBytes = kSource[0] == 0 && kSource[1] == 1 && kSource[2] == 2 &&
+                                      kShift[0] == 0 && kShift[1] == 0 && kShift[2] == 0;
 
   // Eight pixels are 24 bytes, three 64-bit words. Output byte g of the block takes source byte
   // g + d, where the displacement d (-2 to 2) depends only on g % 3; so each output word is the
@@ -85,35 +92,29 @@ struct ModeKernel {
     }
     for (; pixels > 0; --pixels, source += 3, target += 3) {
       const uint8_t bytes[3] = {source[0], source[1], source[2]};
-      target[0] = static_cast<uint8_t>(bytes[Source0] >> Shift0);
-      target[1] = static_cast<uint8_t>(bytes[Source1] >> Shift1);
-      target[2] = static_cast<uint8_t>(bytes[Source2] >> Shift2);
+      target[0] = static_cast<uint8_t>(bytes[kSource[0]] >> kShift[0]);
+      target[1] = static_cast<uint8_t>(bytes[kSource[1]] >> kShift[1]);
+      target[2] = static_cast<uint8_t>(bytes[kSource[2]] >> kShift[2]);
     }
   }
 };
 
 using MapFn = void (*)(uint8_t*, const uint8_t*, int32_t);
 
-constexpr MapFn kModeKernels[18] = {
-    ModeKernel<2, 1, 0, 0, 0, 0>::Map,  // 0
-    ModeKernel<2, 0, 1, 0, 0, 0>::Map,  // 1
-    ModeKernel<1, 2, 0, 0, 0, 0>::Map,  // 2
-    ModeKernel<1, 0, 2, 0, 0, 0>::Map,  // 3
-    ModeKernel<0, 2, 1, 0, 0, 0>::Map,  // 4
-    nullptr,                            // 5: the bytes keep their order
-    ModeKernel<2, 1, 0, 0, 0, 1>::Map,  // 6: order 0, byte 2 halved
-    ModeKernel<2, 0, 1, 0, 0, 1>::Map,  // 7
-    ModeKernel<1, 2, 0, 0, 0, 1>::Map,  // 8
-    ModeKernel<1, 0, 2, 0, 1, 0>::Map,  // 9: order 3, byte 1 halved
-    ModeKernel<0, 2, 1, 0, 1, 0>::Map,  // 10
-    ModeKernel<0, 1, 2, 0, 1, 0>::Map,  // 11
-    ModeKernel<2, 1, 0, 1, 0, 0>::Map,  // 12: order 0, byte 0 halved
-    ModeKernel<2, 0, 1, 1, 0, 0>::Map,  // 13
-    ModeKernel<1, 2, 0, 1, 0, 0>::Map,  // 14
-    ModeKernel<1, 0, 2, 0, 0, 0>::Map,  // 15: orders 3 to 5 again
-    ModeKernel<0, 2, 1, 0, 0, 0>::Map,  // 16
-    nullptr,                            // 17: as 5
-};
+template <uint32_t Mode>
+constexpr MapFn KernelFor() {
+  return ModeKernel<Mode>::kKeepsBytes ? nullptr : ModeKernel<Mode>::Map;
+}
+
+template <uint32_t... Modes>
+constexpr std::array<MapFn, sizeof...(Modes)> MakeKernels(
+    std::integer_sequence<uint32_t, Modes...>) {
+  return {KernelFor<Modes>()...};
+}
+
+// nullptr for the modes whose bytes keep their order (5 and 17).
+constexpr std::array<MapFn, 18> kModeKernels =
+    MakeKernels(std::make_integer_sequence<uint32_t, 18>{});
 
 }  // namespace
 

@@ -53,31 +53,6 @@ void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int
   });
 }
 
-ByteArrangement ChannelModeArrangement(uint32_t mode) {
-  // Output byte k takes source byte `source[k]`, halved where `shift[k]` is 1.
-  static constexpr ByteArrangement kChannelModes[18] = {
-      {{2, 1, 0}, {0, 0, 0}},  // 0
-      {{2, 0, 1}, {0, 0, 0}},  // 1
-      {{1, 2, 0}, {0, 0, 0}},  // 2
-      {{1, 0, 2}, {0, 0, 0}},  // 3
-      {{0, 2, 1}, {0, 0, 0}},  // 4
-      {{0, 1, 2}, {0, 0, 0}},  // 5
-      {{2, 1, 0}, {0, 0, 1}},  // 6: order 0, byte 2 halved
-      {{2, 0, 1}, {0, 0, 1}},  // 7
-      {{1, 2, 0}, {0, 0, 1}},  // 8
-      {{1, 0, 2}, {0, 1, 0}},  // 9: order 3, byte 1 halved
-      {{0, 2, 1}, {0, 1, 0}},  // 10
-      {{0, 1, 2}, {0, 1, 0}},  // 11
-      {{2, 1, 0}, {1, 0, 0}},  // 12: order 0, byte 0 halved
-      {{2, 0, 1}, {1, 0, 0}},  // 13
-      {{1, 2, 0}, {1, 0, 0}},  // 14
-      {{1, 0, 2}, {0, 0, 0}},  // 15: orders 3 to 5 again
-      {{0, 2, 1}, {0, 0, 0}},  // 16
-      {{0, 1, 2}, {0, 0, 0}},  // 17
-  };
-  return kChannelModes[mode];
-}
-
 void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
                      int32_t h, uint32_t mode) {
   const ClippedRect clip = ClipRect(frame, x, y, w, h);

@@ -72,8 +72,32 @@ void WriteRectMappedBlank(const Frame& frame, const uint8_t* buffer, int32_t x, 
 
 constexpr uint32_t kBlankMode = 18;
 
+// The arrangements of ChannelMode 0 to 17.
+constexpr ByteArrangement kChannelModes[18] = {
+    {{2, 1, 0}, {0, 0, 0}},  // 0
+    {{2, 0, 1}, {0, 0, 0}},  // 1
+    {{1, 2, 0}, {0, 0, 0}},  // 2
+    {{1, 0, 2}, {0, 0, 0}},  // 3
+    {{0, 2, 1}, {0, 0, 0}},  // 4
+    {{0, 1, 2}, {0, 0, 0}},  // 5
+    {{2, 1, 0}, {0, 0, 1}},  // 6: order 0, byte 2 halved
+    {{2, 0, 1}, {0, 0, 1}},  // 7
+    {{1, 2, 0}, {0, 0, 1}},  // 8
+    {{1, 0, 2}, {0, 1, 0}},  // 9: order 3, byte 1 halved
+    {{0, 2, 1}, {0, 1, 0}},  // 10
+    {{0, 1, 2}, {0, 1, 0}},  // 11
+    {{2, 1, 0}, {1, 0, 0}},  // 12: order 0, byte 0 halved
+    {{2, 0, 1}, {1, 0, 0}},  // 13
+    {{1, 2, 0}, {1, 0, 0}},  // 14
+    {{1, 0, 2}, {0, 0, 0}},  // 15: orders 3 to 5 again
+    {{0, 2, 1}, {0, 0, 0}},  // 16
+    {{0, 1, 2}, {0, 0, 0}},  // 17
+};
+
 // The arrangement of ChannelMode 0 to 17 (the caller keeps the mode in that range).
-ByteArrangement ChannelModeArrangement(uint32_t mode);
+inline ByteArrangement ChannelModeArrangement(uint32_t mode) {
+  return kChannelModes[mode];
+}
 
 // Writes the buffer through PixelPermutation `permutation` (0 to 5; others leave the rectangle
 // unchanged) with the output bytes that `halvingCode` names halved. Codes 8 and 9 draw rand()

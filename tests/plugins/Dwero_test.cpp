@@ -14,7 +14,7 @@
 #include "PackConventions.h"
 #include "PluginHost.h"
 #include "ReferenceRun.h"
-#include "ScriptedFrame.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 

@@ -6,6 +6,7 @@
 
 #include "PluginHost.h"
 #include "RgbOracle.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 

@@ -11,7 +11,7 @@
 #include <random>
 #include <vector>
 
-#include "ChannelModeTable.h"
+#include "ArrangementTables.h"
 #include "FrameComparison.h"
 #include "PluginHost.h"
 #include "ScriptedFrames.h"

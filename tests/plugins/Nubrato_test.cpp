@@ -7,7 +7,7 @@
 #include <limits>
 #include <vector>
 
-#include "IdentityChecks.h"
+#include "PackConventions.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"

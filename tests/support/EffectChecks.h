@@ -1,19 +1,19 @@
-// Checks that every effect test makes the same way: identity and parameter lists, instances made
-// with a scripted table fill, scripted frames, hostile parameter values, and frame-by-frame
-// comparison with a plain reference implementation of the effect kept in the test.
+// Checks that many effect tests make the same way: instances made with a scripted table fill,
+// counts capped at the shared table, hostile parameter values, and frame-by-frame comparison with
+// a plain reference implementation of the effect kept in the test.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <cstring>
 #include <limits>
 #include <memory>
 #include <random>
 #include <utility>
 #include <vector>
 
-#include "FailingAllocation.h"
+#include "PackConventions.h"
 #include "PluginHost.h"
+#include "ScriptedFrames.h"
 #include "ScriptedRand.h"
 #include "TestFrame.h"
 
@@ -24,52 +24,6 @@ constexpr float kInfinity = std::numeric_limits<float>::infinity();
 
 // Picks sizes, values and seeds; 32 bits wide so that its numbers pass as seeds unconverted.
 using Picker = std::linear_congruential_engine<uint32_t, 48271, 0, 2147483647>;
-
-struct ParameterExpectation {
-  const char* name;
-  float defaultValue;
-};
-
-// The identity every effect of the pack shares (API 1.0, version 1.0, an effect, about "Q.V",
-// no extended data), the capabilities of a one-input 24-bit effect, and the parameter list.
-inline void ExpectEffectDescription(const PluginHost& host, const char* uniqueId,
-                                    const char* pluginName, const char* description,
-                                    const std::vector<ParameterExpectation>& parameters) {
-  const ff::PluginInfoStruct* info = host.Info();
-  ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, uniqueId, 4), 0);
-  uint8_t expectedName[16] = {};
-  std::memcpy(expectedName, pluginName, std::min<std::size_t>(std::strlen(pluginName), 16));
-  EXPECT_EQ(std::memcmp(info->PluginName, expectedName, 16), 0);
-  EXPECT_EQ(info->APIMajorVersion, 1u);
-  EXPECT_EQ(info->APIMinorVersion, 0u);
-  EXPECT_EQ(info->PluginType, 0u);
-  const ff::PluginExtendedInfoStruct* extended = host.ExtendedInfo();
-  ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->Description, description);
-  EXPECT_STREQ(extended->About, "Q.V");
-  EXPECT_EQ(extended->PluginMajorVersion, 1u);
-  EXPECT_EQ(extended->PluginMinorVersion, 0u);
-  EXPECT_EQ(extended->FreeFrameExtendedDataSize, 0u);
-
-  ASSERT_EQ(host.NumParameters(), parameters.size());
-  for (uint32_t i = 0; i < parameters.size(); ++i) {
-    EXPECT_EQ(host.ParameterName(i), parameters[i].name);
-    EXPECT_EQ(host.ParameterDefaultBits(i), BitsFromFloat(parameters[i].defaultValue));
-    EXPECT_EQ(host.ParameterType(i), ff::FF_TYPE_STANDARD);
-  }
-  const auto count = static_cast<uint32_t>(parameters.size());
-  EXPECT_EQ(host.ParameterType(count), ff::FF_FAIL);
-  const uint32_t kCaps[][2] = {{0, 0}, {1, 1}, {2, 0}, {3, 0}, {10, 1}, {11, 1}, {15, 0}};
-  for (const auto& [code, answer] : kCaps) EXPECT_EQ(host.Caps(code), answer) << code;
-
-  Instance instance(host, 8, 2);
-  for (uint32_t i = 0; i < count; ++i) {
-    EXPECT_EQ(host.GetParameterBits(instance.id(), i), BitsFromFloat(parameters[i].defaultValue));
-  }
-  EXPECT_EQ(instance.Set(count, 0.5f), ff::FF_FAIL);
-  EXPECT_EQ(host.GetParameterBits(instance.id(), count), ff::FF_FAIL);
-}
 
 // An instance whose construction draws exactly `fill` first and then `tableDraws` in all from
 // the fallback generator; the template instance is made beforehand so it draws nothing here.
@@ -85,19 +39,6 @@ inline std::unique_ptr<Instance> InstantiateWithFill(const PluginHost& host,
   return instance;
 }
 
-// Processes a fresh copy of `input` with exactly the scripted draws.
-inline TestFrame ScriptedFrame(const Instance& instance, const TestFrame& input,
-                               const std::vector<int>& draws) {
-  TestFrame frame = input;
-  rand_script::Reset();
-  rand_script::Push(draws);
-  EXPECT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
-  EXPECT_EQ(rand_script::Calls(), draws.size());
-  EXPECT_EQ(rand_script::Pending(), 0u);
-  EXPECT_TRUE(frame.GuardsIntact());
-  return frame;
-}
-
 // A count far above 1.0 (or infinite) processes no more than the `slotCount` slots of the shared
 // table: on a fresh table, with every draw 1, exactly `drawsPerSlot` draws for each slot.
 inline void ExpectCountCappedAtSlots(const PluginHost& host, uint32_t countParameter,
@@ -108,23 +49,6 @@ inline void ExpectCountCappedAtSlots(const PluginHost& host, uint32_t countParam
     ScriptedFrame(instance, TestFrame::Random(9, 2, 1),
                   std::vector<int>(slotCount * drawsPerSlot, 1));
   }
-}
-
-// Frames an effect must refuse: `instance` without scratch memory, and instances made for 16-
-// and 32-bit frames. Each answers FF_FAIL without a draw and leaves the frame as it was.
-inline void ExpectRefusedUntouched(const Instance& instance, const Instance& sixteenBit,
-                                   const Instance& thirtyTwoBit, const TestFrame& input) {
-  TestFrame refused = input;
-  rand_script::Reset();
-  {
-    failing_allocation::ScratchAllocationsFail failing;
-    EXPECT_EQ(instance.Process(refused.data()), ff::FF_FAIL);
-  }
-  EXPECT_EQ(sixteenBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(thirtyTwoBit.Process(refused.data()), ff::FF_FAIL);
-  EXPECT_EQ(rand_script::Calls(), 0u);
-  EXPECT_EQ(refused.Contents(), input.Contents());
-  EXPECT_TRUE(refused.GuardsIntact());
 }
 
 // Small and empty frames with NaN, infinities and values far outside 0.0 to 1.0: every frame

@@ -1,39 +1,16 @@
 // Expected pictures for effects that rewrite whole columns: each output column shows one input
-// column passed through a list of channel modes, written here straight from the mode table so
-// that tests do not lean on the toolkit they check.
+// column passed through a list of channel modes, taken from the written-out mode table so that
+// tests do not lean on the toolkit they check.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
+#include "ArrangementTables.h"
 #include "TestFrame.h"
 
 namespace test {
-
-constexpr int kBlack = 18;
-
-// Output byte k of ChannelMode `mode` is source byte kModeSources[mode][k], halved where
-// kModeHalves[mode][k] is set. Mode 18 is black; any other mode leaves the pixel as it was.
-inline std::array<uint8_t, 3> ApplyChannelMode(const uint8_t* pixel, int mode) {
-  static const int kModeSources[18][3] = {{2, 1, 0}, {2, 0, 1}, {1, 2, 0}, {1, 0, 2}, {0, 2, 1},
-                                          {0, 1, 2}, {2, 1, 0}, {2, 0, 1}, {1, 2, 0}, {1, 0, 2},
-                                          {0, 2, 1}, {0, 1, 2}, {2, 1, 0}, {2, 0, 1}, {1, 2, 0},
-                                          {1, 0, 2}, {0, 2, 1}, {0, 1, 2}};
-  static const bool kModeHalves[18][3] = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0},
-                                          {0, 0, 0}, {0, 0, 1}, {0, 0, 1}, {0, 0, 1}, {0, 1, 0},
-                                          {0, 1, 0}, {0, 1, 0}, {1, 0, 0}, {1, 0, 0}, {1, 0, 0},
-                                          {0, 0, 0}, {0, 0, 0}, {0, 0, 0}};
-  if (mode == kBlack) return {0, 0, 0};
-  if (mode < 0 || mode > 17) return {pixel[0], pixel[1], pixel[2]};
-  std::array<uint8_t, 3> out{};
-  for (int k = 0; k < 3; ++k) {
-    const uint8_t byte = pixel[kModeSources[mode][k]];
-    out[k] = kModeHalves[mode][k] ? static_cast<uint8_t>(byte / 2) : byte;
-  }
-  return out;
-}
 
 // Output column `column` shows input column `source` passed through `modes`, first to last.
 struct ColumnSource {
@@ -49,7 +26,7 @@ inline TestFrame ExpectedColumns(const TestFrame& input, const Columns& columns)
   TestFrame expected = input;
   for (const auto& [column, from] : columns) {
     for (int y = 0; y < input.height; ++y) {
-      std::array<uint8_t, 3> pixel;
+      Bytes3 pixel;
       const uint8_t* original = input.Pixel(from.source, y);
       pixel = {original[0], original[1], original[2]};
       for (int mode : from.modes) pixel = ApplyChannelMode(pixel.data(), mode);

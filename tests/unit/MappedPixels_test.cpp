@@ -6,7 +6,7 @@
 #include <random>
 #include <vector>
 
-#include "ChannelModeTable.h"
+#include "ArrangementTables.h"
 #include "RectOps.h"
 #include "TestFrame.h"
 
