@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds the pack and runs every test: the Release build, the whole
 # suite again with address and undefined-behaviour sanitizers, the thread tests under the thread
-# sanitizer, and a short run of every plug-in's fuzzer.
+# sanitizer, a short run of every plug-in's fuzzer, the 32-bit suite and the Windows builds.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -31,3 +31,6 @@ ctest --test-dir build-fuzz --output-on-failure -j "$jobs"
 
 # The same suite on 32-bit Linux (without ffrun, whose libraries Debian ships 64-bit only).
 scripts/run-tests-m32.sh
+
+# The Windows DLLs: export tables, and the 64-bit suite under Wine.
+scripts/run-tests-windows.sh
