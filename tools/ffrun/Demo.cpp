@@ -28,7 +28,7 @@ struct Showcase {
 const Showcase kShowcases[] = {
     {"Glimbrook", {"Value=0.5", "Value=1"}},
     {"Vontekel", {"Value=0.5,Col=0.5", "Col=1,Wait=0.3"}},
-    {"Kestrowel", {"Value=0.5,Size=0.6", "Value=1,Size=0.2,col=0.5"}},
+    {"Kestrowel", {"Value=0.5,Size=0.6", "Value=0.99,Size=0.2,col=0.5"}},
     {"Dwero", {"Amount=0.4,Range=0.3", "Amount=0.8,Range=1,Speed=0.5"}},
     {"Halmire", {"Value=0.6,Width=0.3", "Value=0.3,Blank=1,Width=0.1"}},
     {"Lumbrask", {"Value=0.6,SizeX=0.3,SizeY=0.3", "Value=1,Mode=0.6,Speed=0.2"}},
