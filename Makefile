@@ -18,6 +18,4 @@ package: build
 bench: build
 	cmake --build build --target bench
 fuzz:
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
-	  -DGLITCH_FUZZ=ON -DGLITCH_BUILD_BENCH=OFF -DGLITCH_BUILD_TESTS=OFF
-	cmake --build build-fuzz --target fuzz
+	scripts/fuzz-long.sh
