@@ -1,7 +1,7 @@
 // Simple mask: every pixel whose three bytes all lie below the cut-off turns white, every other
 // pixel black. "Value" moves the cut-off between 11 and 60.
-#ifdef __SSE2__
-#include <emmintrin.h>
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
 #endif
 
 #include <algorithm>
@@ -14,64 +14,89 @@ namespace ff {
 
 namespace {
 
-#ifdef __SSE2__
-// 48 bytes, sixteen pixels, in three registers; bytes are numbered 0 to 47 across them.
-struct Block {
-  __m128i low, middle, high;
+#if defined(__x86_64__) || defined(__i386__)
+constexpr std::size_t kBlockPixels = 32;  // three 32-byte registers, so a block starts on a pixel
+
+// Byte j of a block belongs to the pixel that starts at j - j % 3. Each register reads its bytes
+// five times, shifted by -2 to +2, and takes from each byte's two neighbours in its own pixel.
+struct Phases {
+  __m256i second, third;  // 0xFF where j % 3 is 1 or 2
 };
 
-Block And(Block a, Block b) {
-  return {_mm_and_si128(a.low, b.low), _mm_and_si128(a.middle, b.middle), _mm_and_si128(a.high, b.high)};
-}
-Block Or(Block a, Block b) {
-  return {_mm_or_si128(a.low, b.low), _mm_or_si128(a.middle, b.middle), _mm_or_si128(a.high, b.high)};
+__attribute__((target("avx2"))) inline __m256i Load(const uint8_t* bytes) {
+  return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(bytes));
 }
 
-// Byte i of the result is byte i + N of the block (0 past the end).
-template <int N>
-Block FromNext(Block b) {
-  return {_mm_or_si128(_mm_srli_si128(b.low, N), _mm_slli_si128(b.middle, 16 - N)),
-          _mm_or_si128(_mm_srli_si128(b.middle, N), _mm_slli_si128(b.high, 16 - N)),
-          _mm_srli_si128(b.high, N)};
+// The byte before each byte of the register, and the one before that; the first lanes, which
+// would come from the block before, are never taken (they read 0).
+__attribute__((target("avx2"))) inline __m256i BytesBefore1(__m256i bytes) {
+  return _mm256_alignr_epi8(bytes, _mm256_permute2x128_si256(bytes, bytes, 0x08), 15);
+}
+__attribute__((target("avx2"))) inline __m256i BytesBefore2(__m256i bytes) {
+  return _mm256_alignr_epi8(bytes, _mm256_permute2x128_si256(bytes, bytes, 0x08), 14);
 }
 
-// Byte i of the result is byte i - N of the block (0 before the start).
-template <int N>
-Block FromPrevious(Block b) {
-  return {_mm_slli_si128(b.low, N),
-          _mm_or_si128(_mm_slli_si128(b.middle, N), _mm_srli_si128(b.low, 16 - N)),
-          _mm_or_si128(_mm_slli_si128(b.high, N), _mm_srli_si128(b.middle, 16 - N))};
+// All 0xFF (white) where the pixel of the byte has its brightest byte at most `limit`, else 0.
+__attribute__((target("avx2"))) inline __m256i MaskRegister(__m256i before2, __m256i before1,
+                                                            __m256i here, __m256i after1,
+                                                            __m256i after2, Phases phases,
+                                                            __m256i limit) {
+  const __m256i firstNeighbour =
+      _mm256_blendv_epi8(_mm256_blendv_epi8(after1, before1, phases.second), before2, phases.third);
+  const __m256i secondNeighbour =
+      _mm256_blendv_epi8(_mm256_blendv_epi8(after2, after1, phases.second), before1, phases.third);
+  const __m256i brightest = _mm256_max_epu8(here, _mm256_max_epu8(firstNeighbour, secondNeighbour));
+  return _mm256_cmpeq_epi8(_mm256_min_epu8(brightest, limit), brightest);
 }
 
-// 0xFF where the byte is at most `limit`, else 0.
-__m128i Dark(__m128i bytes, __m128i limit) {
-  return _mm_cmpeq_epi8(_mm_min_epu8(bytes, limit), bytes);
-}
-
-// Masks whole blocks of sixteen pixels with SSE2 and answers how many pixels it did.
-std::size_t MaskSixteenPixelsAtATime(uint8_t* pixels, std::size_t count, uint8_t limit) {
-  const __m128i limits = _mm_set1_epi8(static_cast<char>(limit));
-  // The first byte of each pixel: bytes 0, 3, 6, ... 45.
-  const Block firstBytes = {_mm_setr_epi8(-1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1),
-                            _mm_setr_epi8(0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0),
-                            _mm_setr_epi8(0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0, -1, 0, 0)};
-  std::size_t done = 0;
-  for (; done + 16 <= count; done += 16) {
-    auto* bytes = reinterpret_cast<__m128i*>(pixels + done * 3);
-    const Block dark = {Dark(_mm_loadu_si128(bytes), limits), Dark(_mm_loadu_si128(bytes + 1), limits),
-                        Dark(_mm_loadu_si128(bytes + 2), limits)};
-    // At each pixel's first byte: all three of its bytes are dark; then spread to the other two.
-    const Block pixelDark = And(And(And(dark, FromNext<1>(dark)), FromNext<2>(dark)), firstBytes);
-    const Block level = Or(Or(pixelDark, FromPrevious<1>(pixelDark)), FromPrevious<2>(pixelDark));
-    _mm_storeu_si128(bytes, level.low);
-    _mm_storeu_si128(bytes + 1, level.middle);
-    _mm_storeu_si128(bytes + 2, level.high);
+// Masks whole blocks from the first pixel on, as long as two bytes follow the block, and answers
+// the pixel after the last one done. A block is read whole (two bytes past its end included)
+// before it is written. The first register takes its earlier bytes from itself rather than from
+// memory, since reading the bytes the block before has just stored would stall every block.
+__attribute__((target("avx2"))) std::size_t MaskBlocks(uint8_t* pixels, std::size_t count,
+                                                        uint8_t limit) {
+  const __m256i limits = _mm256_set1_epi8(static_cast<char>(limit));
+  alignas(32) uint8_t second[3][32], third[3][32];
+  for (int reg = 0; reg < 3; ++reg) {
+    for (int i = 0; i < 32; ++i) {
+      second[reg][i] = (reg * 32 + i) % 3 == 1 ? 0xFF : 0;
+      third[reg][i] = (reg * 32 + i) % 3 == 2 ? 0xFF : 0;
+    }
   }
-  return done;
+  Phases phases[3];
+  for (int reg = 0; reg < 3; ++reg) {
+    phases[reg] = {_mm256_load_si256(reinterpret_cast<const __m256i*>(second[reg])),
+                   _mm256_load_si256(reinterpret_cast<const __m256i*>(third[reg]))};
+  }
+  std::size_t pixel = 0;
+  for (; (pixel + kBlockPixels) * 3 + 2 <= count * 3; pixel += kBlockPixels) {
+    uint8_t* block = pixels + pixel * 3;
+    const __m256i first32 = Load(block);
+    const __m256i low = MaskRegister(BytesBefore2(first32), BytesBefore1(first32), first32,
+                                     Load(block + 1), Load(block + 2), phases[0], limits);
+    const __m256i middle = MaskRegister(Load(block + 30), Load(block + 31), Load(block + 32),
+                                        Load(block + 33), Load(block + 34), phases[1], limits);
+    const __m256i high = MaskRegister(Load(block + 62), Load(block + 63), Load(block + 64),
+                                      Load(block + 65), Load(block + 66), phases[2], limits);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(block), low);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 32), middle);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(block + 64), high);
+  }
+  return pixel;
 }
-#else
-std::size_t MaskSixteenPixelsAtATime(uint8_t*, std::size_t, uint8_t) { return 0; }
+
+bool HasAvx2() {
+  static const bool supported = __builtin_cpu_supports("avx2");
+  return supported;
+}
 #endif
+
+void MaskPixels(uint8_t* begin, uint8_t* end, uint8_t limit) {
+  for (uint8_t* pixel = begin; pixel < end; pixel += 3) {
+    const bool dark = pixel[0] <= limit && pixel[1] <= limit && pixel[2] <= limit;
+    pixel[0] = pixel[1] = pixel[2] = dark ? 255 : 0;
+  }
+}
 
 }  // namespace
 
@@ -88,11 +113,14 @@ class SimpleMaskEffect : public EffectBase {
     const int64_t cutoff = int64_t{maskLevel} + 10;
     const auto limit = static_cast<uint8_t>(std::min<int64_t>(cutoff - 1, 255));
     const std::size_t pixels = frame.Bytes() / 3;
-    const std::size_t masked = MaskSixteenPixelsAtATime(frame.pixels, pixels, limit);
-    for (uint8_t* pixel = frame.pixels + masked * 3; pixel < frame.pixels + pixels * 3; pixel += 3) {
-      const bool dark = pixel[0] <= limit && pixel[1] <= limit && pixel[2] <= limit;
-      pixel[0] = pixel[1] = pixel[2] = dark ? 255 : 0;
+    uint8_t* const end = frame.pixels + pixels * 3;
+#if defined(__x86_64__) || defined(__i386__)
+    if (HasAvx2()) {
+      MaskPixels(frame.pixels + MaskBlocks(frame.pixels, pixels, limit) * 3, end, limit);
+      return FF_SUCCESS;
     }
+#endif
+    MaskPixels(frame.pixels, end, limit);
     return FF_SUCCESS;
   }
 

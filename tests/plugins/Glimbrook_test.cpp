@@ -68,7 +68,8 @@ TEST(Glimbrook, EveryPixelOfRandomFramesFollowsTheCutoff) {
   } values[] = {{0.9f, 54}, {0.0f, 11}, {0.5f, 35}, {1.0f, 60}, {4.9f, 255}, {5.0f, 260}};
   const struct {
     int width, height;
-  } sizes[] = {{1, 1}, {5, 3}, {16, 1}, {17, 1}, {15, 2}, {37, 23}, {64, 9}};
+  } sizes[] = {{1, 1}, {5, 3}, {16, 1}, {17, 1}, {15, 2}, {32, 1}, {33, 1},
+                {34, 1}, {65, 1}, {97, 3}, {37, 23}, {64, 9}, {1920, 2}};
   uint32_t seed = 1;
   for (const auto& size : sizes) {
     for (const auto& v : values) {
