@@ -33,7 +33,7 @@ struct LiveInstance {
 };
 
 constexpr std::size_t kSlots = 4;
-constexpr uint32_t kMaximumArea = 24 * 1024;  // keeps one frame call fast enough to fuzz
+constexpr uint32_t kMaximumArea = 4 * 1024;  // keeps one frame call fast enough to fuzz
 
 uint32_t Call(uint32_t code, uint32_t number, void* instance = nullptr) {
   return ff::NumberFromMixed(plugMain(code, ff::MixedFromNumber(number), instance));
