@@ -217,13 +217,7 @@ TEST(Zinva, MatchesTheLiteralAlgorithm) {
   }
 }
 
-TEST(Zinva, RefusedFramesChangeNothing) {
-  PluginHost host("Zinva");
-  Instance instance(host, 64, 48);
-  Instance wide(host, 64, 48, ff::FF_DEPTH_32);
-  TestFrame frame = TestFrame::Random(64, 48, 4);
-  ExpectFramesRefused(instance, wide, frame);
-}
+TEST(Zinva, RefusedFramesChangeNothing) { ExpectFramesRefused(PluginHost("Zinva")); }
 
 }  // namespace
 }  // namespace test
