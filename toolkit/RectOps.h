@@ -51,8 +51,8 @@ struct ByteArrangement {
 constexpr uint8_t kByteOrders[6][3] = {{2, 1, 0}, {2, 0, 1}, {1, 2, 0},
                                        {1, 0, 2}, {0, 2, 1}, {0, 1, 2}};
 
-void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
-                       int32_t w, int32_t h, const ByteArrangement& arrangement);
+void WriteRectArranged(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
+                       int32_t h, const ByteArrangement& arrangement);
 
 // Copies the rectangle out of the frame into the packed buffer.
 void CopyRectOut(uint8_t* buffer, const Frame& frame, int32_t x, int32_t y, int32_t w, int32_t h);
@@ -65,6 +65,13 @@ void CopyRectIn(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,
 // rectangle unchanged.
 void WriteRectMapped(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y, int32_t w,
                      int32_t h, uint32_t mode);
+
+// Writes the w x h rectangle at (fromX, fromY) to (x, y) through ChannelMode `mode`, with the
+// outcome of copying it out first and writing the copy (CopyRectOut, then WriteRectMapped) even
+// where the two overlap, through a buffer of one row (w pixels) rather than of the rectangle.
+// Only the part where both the source and the target pixel lie inside the frame is written.
+void MoveRectMapped(const Frame& frame, uint8_t* rowBuffer, int32_t fromX, int32_t fromY, int32_t x,
+                    int32_t y, int32_t w, int32_t h, uint32_t mode);
 
 // As WriteRectMapped, and mode 18 paints the rectangle black.
 void WriteRectMappedBlank(const Frame& frame, const uint8_t* buffer, int32_t x, int32_t y,

@@ -54,7 +54,7 @@ __attribute__((target("avx2"))) inline __m256i MaskRegister(__m256i before2, __m
 // before it is written. The first register takes its earlier bytes from itself rather than from
 // memory, since reading the bytes the block before has just stored would stall every block.
 __attribute__((target("avx2"))) std::size_t MaskBlocks(uint8_t* pixels, std::size_t count,
-                                                        uint8_t limit) {
+                                                       uint8_t limit) {
   const __m256i limits = _mm256_set1_epi8(static_cast<char>(limit));
   alignas(32) uint8_t second[3][32], third[3][32];
   for (int reg = 0; reg < 3; ++reg) {
@@ -105,7 +105,9 @@ class SimpleMaskEffect : public EffectBase {
   SimpleMaskEffect() { AddFloatParameter(0, "Value", 0.1f, valueParam); }
 
  protected:
-  void ParameterChanged(uint32_t) override { maskLevel = AtLeast(ScaleParameter(valueParam, 50), 1); }
+  void ParameterChanged(uint32_t) override {
+    maskLevel = AtLeast(ScaleParameter(valueParam, 50), 1);
+  }
 
   FFResult Render(const Frame& frame) override {
     // Every pixel depends on itself alone, so the frame is one run of pixels. A byte is dark when
@@ -129,6 +131,7 @@ class SimpleMaskEffect : public EffectBase {
   int32_t maskLevel = 5;
 };
 
-const EffectRegistration<SimpleMaskEffect> registration("aaaa", "Glimbrook", "genarate simple mask");
+const EffectRegistration<SimpleMaskEffect> registration("aaaa", "Glimbrook",
+                                                        "genarate simple mask");
 
 }  // namespace ff

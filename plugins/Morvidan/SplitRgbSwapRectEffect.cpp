@@ -75,8 +75,8 @@ class SplitRgbSwapRectEffect : public EffectBase {
 
   FFResult Render(const Frame& frame) override {
     const Grid grid = GridOf(frame);
-    ScratchBuffer cell(RectBytes(grid.cellWidth, grid.cellHeight));
-    if (!cell) return FF_FAIL;
+    ScratchBuffer rowBuffer(RectBytes(grid.cellWidth, 1));
+    if (!rowBuffer) return FF_FAIL;
     if (--redrawCountdown <= 0) {
       redrawCountdown = holdFrames;
       DrawCellTable(grid);
@@ -93,11 +93,10 @@ class SplitRgbSwapRectEffect : public EffectBase {
       for (int32_t column = 0; column < grid.columns; ++column) {
         const CellEntry& entry = EntryOf(row, column, grid.columns);
         if (entry.pasteMode == kNotPasted) continue;
-        CopyRectOut(cell.data(), frame, column * grid.cellWidth, row * grid.cellHeight,
-                    grid.cellWidth, grid.cellHeight);
         // A target drawn under a finer grid or for a larger frame is clipped to this frame.
-        WriteRectMapped(frame, cell.data(), entry.targetX, entry.targetY, grid.cellWidth,
-                        grid.cellHeight, static_cast<uint32_t>(entry.pasteMode));
+        MoveRectMapped(frame, rowBuffer.data(), column * grid.cellWidth, row * grid.cellHeight,
+                       entry.targetX, entry.targetY, grid.cellWidth, grid.cellHeight,
+                       static_cast<uint32_t>(entry.pasteMode));
       }
     }
     return FF_SUCCESS;

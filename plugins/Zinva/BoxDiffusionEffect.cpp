@@ -133,7 +133,8 @@ class BoxDiffusionEffect : public EffectBase {
     const int32_t lastY = frame.height - size;
     for (int32_t y = 0; y + size <= frame.height; y += size) {
       for (int32_t x = 0; x + size <= frame.width; x += size) {
-        const int32_t toX = std::clamp(x + std::rand() % (2 * kMaximumOffset + 1) - kMaximumOffset, 0, lastX);
+        const int32_t toX =
+            std::clamp(x + std::rand() % (2 * kMaximumOffset + 1) - kMaximumOffset, 0, lastX);
         const int32_t toY = std::clamp(y + std::rand() % 6, 0, lastY);
         SwapBlocks(frame, x, y, toX, toY, size);
       }

@@ -56,8 +56,7 @@ INSTANTIATE_TEST_SUITE_P(Values, GlimbrookCutoff,
                          ::testing::Values(CutoffCase{0.0f, 11}, CutoffCase{0.1f, 15},
                                            CutoffCase{0.7f, 44},  // 0.7f * 50 = 34.99999...
                                            CutoffCase{1.0f, 60}, CutoffCase{-0.5f, 11},
-                                           CutoffCase{2.0f, 110},
-                                           CutoffCase{std::nanf(""), 11}));
+                                           CutoffCase{2.0f, 110}, CutoffCase{std::nanf(""), 11}));
 
 // Frames of many sizes, so that whole blocks of pixels and the pixels after them are covered.
 TEST(Glimbrook, EveryPixelOfRandomFramesFollowsTheCutoff) {
@@ -68,17 +67,19 @@ TEST(Glimbrook, EveryPixelOfRandomFramesFollowsTheCutoff) {
   } values[] = {{0.9f, 54}, {0.0f, 11}, {0.5f, 35}, {1.0f, 60}, {4.9f, 255}, {5.0f, 260}};
   const struct {
     int width, height;
-  } sizes[] = {{1, 1}, {5, 3}, {16, 1}, {17, 1}, {15, 2}, {32, 1}, {33, 1},
-                {34, 1}, {65, 1}, {97, 3}, {37, 23}, {64, 9}, {1920, 2}};
+  } sizes[] = {{1, 1},  {5, 3},  {16, 1}, {17, 1},  {15, 2}, {32, 1},  {33, 1},
+               {34, 1}, {65, 1}, {97, 3}, {37, 23}, {64, 9}, {1920, 2}};
   uint32_t seed = 1;
   for (const auto& size : sizes) {
     for (const auto& v : values) {
-      Instance instance(host, static_cast<uint32_t>(size.width), static_cast<uint32_t>(size.height));
+      Instance instance(host, static_cast<uint32_t>(size.width),
+                        static_cast<uint32_t>(size.height));
       ASSERT_EQ(instance.Set(0, v.value), ff::FF_SUCCESS);
       TestFrame frame = TestFrame::Random(size.width, size.height, seed++);
       // Plenty of both kinds: bytes spread around the cut-off.
       for (std::size_t i = 0; i < frame.Bytes(); ++i) {
-        frame.data()[i] = static_cast<uint8_t>(std::min(255, std::max(0, v.cutoff - 12) + frame.data()[i] % 16));
+        frame.data()[i] =
+            static_cast<uint8_t>(std::min(255, std::max(0, v.cutoff - 12) + frame.data()[i] % 16));
       }
       const TestFrame original = frame;
       ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);

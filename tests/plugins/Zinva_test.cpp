@@ -217,7 +217,9 @@ TEST(Zinva, MatchesTheLiteralAlgorithm) {
   }
 }
 
-TEST(Zinva, RefusedFramesChangeNothing) { ExpectFramesRefused(PluginHost("Zinva")); }
+TEST(Zinva, RefusedFramesChangeNothing) {
+  ExpectFramesRefused(PluginHost("Zinva"));
+}
 
 }  // namespace
 }  // namespace test

@@ -27,11 +27,11 @@ std::vector<uint8_t> MappedByTable(const std::vector<uint8_t>& target,
   return expected;
 }
 
-// Runs of every length up to a few blocks of eight, with a guard pixel after the run.
+// Runs of every length up to a few blocks of 32 pixels, with a guard pixel after the run.
 TEST(MapPixels, MatchesTheModeTable) {
   std::mt19937 generator(5);
   for (uint32_t mode = 0; mode < 22; ++mode) {
-    for (int32_t pixels = 0; pixels <= 35; ++pixels) {
+    for (int32_t pixels = 0; pixels <= 100; ++pixels) {
       SCOPED_TRACE(testing::Message() << "mode " << mode << ", " << pixels << " pixels");
       const std::size_t bytes = static_cast<std::size_t>(pixels) * 3;
       const std::vector<uint8_t> source = RandomBytes(bytes, generator);

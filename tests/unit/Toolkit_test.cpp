@@ -1,9 +1,11 @@
 // The frame toolkit: rectangle copies, the mapped and permuted writes, pixel access, RandomStep.
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "ArrangementTables.h"
 #include "Pixel.h"
 #include "RandomStep.h"
 #include "RectOps.h"
@@ -15,7 +17,9 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-Frame View(test::TestFrame& frame) { return Frame{frame.data(), frame.width, frame.height}; }
+Frame View(test::TestFrame& frame) {
+  return Frame{frame.data(), frame.width, frame.height};
+}
 
 // One output byte of a table row: a source byte, halved or not.
 struct Term {
@@ -126,7 +130,8 @@ TEST(RectCopies, CopyInIsTheInverseOfCopyOut) {
   CopyRectOut(buffer.data(), View(frame), 5, 3, 4, 2);
   CopyRectIn(View(frame), buffer.data(), 0, 0, 4, 2);
   for (int y = 0; y < 2; ++y) {
-    for (int x = 0; x < 4; ++x) EXPECT_EQ(frame.PixelBytes(x, y), original.PixelBytes(x + 5, y + 3));
+    for (int x = 0; x < 4; ++x)
+      EXPECT_EQ(frame.PixelBytes(x, y), original.PixelBytes(x + 5, y + 3));
   }
   EXPECT_EQ(frame.PixelBytes(4, 0), original.PixelBytes(4, 0));
 }
@@ -136,8 +141,8 @@ TEST(RectCopies, CopyInIsTheInverseOfCopyOut) {
 TEST(RectCopies, RectanglesLeavingTheFrameAreClipped) {
   const struct {
     int x, y, w, h;
-  } rects[] = {{-2, -1, 4, 3}, {5, 4, 4, 4}, {-3, 2, 20, 2}, {2, -10, 2, 30}, {7, 0, 5, 5},
-               {-5, -5, 3, 3}, {INT32_MAX - 1, 0, 5, 1}, {0, INT32_MIN, 2, 2}};
+  } rects[] = {{-2, -1, 4, 3}, {5, 4, 4, 4},   {-3, 2, 20, 2},           {2, -10, 2, 30},
+               {7, 0, 5, 5},   {-5, -5, 3, 3}, {INT32_MAX - 1, 0, 5, 1}, {0, INT32_MIN, 2, 2}};
   for (const auto& r : rects) {
     test::TestFrame frame = test::TestFrame::Random(7, 6, 5);
     const test::TestFrame original = frame;
@@ -148,12 +153,53 @@ TEST(RectCopies, RectanglesLeavingTheFrameAreClipped) {
       for (int x = 0; x < 7; ++x) {
         const bool inside = int64_t{x} >= r.x && int64_t{x} < int64_t{r.x} + r.w &&
                             int64_t{y} >= r.y && int64_t{y} < int64_t{r.y} + r.h;
-        const Bytes expected = inside ? Apply(kModeTable[0], original.PixelBytes(x, y))
-                                      : original.PixelBytes(x, y);
+        const Bytes expected =
+            inside ? Apply(kModeTable[0], original.PixelBytes(x, y)) : original.PixelBytes(x, y);
         ASSERT_EQ(frame.PixelBytes(x, y), expected) << "rect at " << r.x << "," << r.y;
       }
     }
     EXPECT_TRUE(frame.GuardsIntact());
+  }
+}
+
+// A rectangle moved within the frame through a mode: every pixel of the target where both it and
+// its source lie inside the frame takes the source pixel as it was before the move (through the
+// mode), however the two overlap; nothing else changes.
+TEST(RectCopies, AMoveWithinTheFrameEqualsCopyingOutFirst) {
+  std::mt19937 generator(31);
+  for (int run = 0; run < 3000; ++run) {
+    const int width = 1 + static_cast<int>(generator() % 40);
+    const int height = 1 + static_cast<int>(generator() % 12);
+    const auto coordinate = [&generator](int side) {
+      return static_cast<int32_t>(generator() % static_cast<uint32_t>(side + 8)) - 4;
+    };
+    const int32_t fromX = coordinate(width), fromY = coordinate(height);
+    // Most targets near the source, so that the two overlap in every way.
+    const bool near = generator() % 4 != 0;
+    const int32_t x = near ? fromX + static_cast<int32_t>(generator() % 9) - 4 : coordinate(width);
+    const int32_t y = near ? fromY + static_cast<int32_t>(generator() % 5) - 2 : coordinate(height);
+    const int32_t w = static_cast<int32_t>(generator() % static_cast<uint32_t>(width + 3));
+    const int32_t h = static_cast<int32_t>(generator() % static_cast<uint32_t>(height + 3));
+    const uint32_t mode = static_cast<uint32_t>(generator() % 20);
+    SCOPED_TRACE(testing::Message()
+                 << width << " x " << height << ", " << w << " x " << h << " from " << fromX << ","
+                 << fromY << " to " << x << "," << y << ", mode " << mode);
+    test::TestFrame frame = test::TestFrame::Random(width, height, static_cast<uint32_t>(run));
+    test::TestFrame expected = frame;
+    const auto inside = [&](int64_t px, int64_t py) {
+      return px >= 0 && py >= 0 && px < width && py < height;
+    };
+    for (int32_t r = 0; r < h; ++r) {
+      for (int32_t c = 0; c < w; ++c) {
+        if (!inside(fromX + c, fromY + r) || !inside(x + c, y + r)) continue;
+        test::MapPixelByTable(expected.Pixel(x + c, y + r), frame.Pixel(fromX + c, fromY + r),
+                              mode);
+      }
+    }
+    std::vector<uint8_t> row(static_cast<std::size_t>(std::max(w, 1)) * 3);
+    MoveRectMapped(View(frame), row.data(), fromX, fromY, x, y, w, h, mode);
+    ASSERT_EQ(frame.Contents(), expected.Contents());
+    ASSERT_TRUE(frame.GuardsIntact());
   }
 }
 
@@ -182,9 +228,9 @@ TEST(PermutedWrite, EveryPermutationWithEveryFixedHalvingCode) {
   const struct {
     int32_t code;
     bool byte0, byte1, byte2;
-  } codes[] = {{0, 0, 0, 0}, {1, 0, 0, 0},  {2, 0, 0, 1},   {3, 1, 0, 0},  {4, 0, 1, 0},
-               {5, 1, 0, 1}, {6, 1, 1, 0},  {7, 0, 1, 1},   {10, 1, 1, 1}, {11, 0, 0, 0},
-               {255, 0, 0, 0}, {-1, 0, 0, 0}};
+  } codes[] = {{0, 0, 0, 0},  {1, 0, 0, 0},  {2, 0, 0, 1},   {3, 1, 0, 0},
+               {4, 0, 1, 0},  {5, 1, 0, 1},  {6, 1, 1, 0},   {7, 0, 1, 1},
+               {10, 1, 1, 1}, {11, 0, 0, 0}, {255, 0, 0, 0}, {-1, 0, 0, 0}};
   rand_script::Reset();
   for (int32_t permutation = 0; permutation < 6; ++permutation) {
     const Bytes ordered = Apply(kPermutations[permutation], source);
@@ -265,8 +311,18 @@ TEST(RandomStepTest, OneDrawPerStepAndNeverZero) {
     int32_t n;
     int draw;
     int32_t step;
-  } cases[] = {{3, 0, -3}, {3, 2, -1}, {3, 3, 1}, {3, 4, 1}, {3, 6, 3}, {3, 13, 3},
-               {1, 0, -1}, {1, 1, 1},  {1, 2, 1}, {0, 0, 1}, {0, 32767, 1}, {-4, 5, 1},
+  } cases[] = {{3, 0, -3},
+               {3, 2, -1},
+               {3, 3, 1},
+               {3, 4, 1},
+               {3, 6, 3},
+               {3, 13, 3},
+               {1, 0, -1},
+               {1, 1, 1},
+               {1, 2, 1},
+               {0, 0, 1},
+               {0, 32767, 1},
+               {-4, 5, 1},
                {INT32_MAX, 0, -INT32_MAX}};
   for (const auto& c : cases) {
     rand_script::Reset();
