@@ -4,6 +4,8 @@
 #include <cstring>
 #include <new>
 
+#include "WideShuffle.h"
+
 #if defined(__x86_64__) || defined(__i386__)
 #include <tmmintrin.h>
 #endif
@@ -106,10 +108,13 @@ ColumnPlan::ShuffleMasks ColumnPlan::MasksFor(const ByteArrangement& arrangement
 
 void ColumnPlan::WriteArranged(uint8_t* target, const uint8_t* source, std::size_t bytes,
                                const Run& run) {
-  std::size_t done = 0;
+  std::size_t done = static_cast<std::size_t>(ArrangeWideBlocks(
+                         target, source, static_cast<int32_t>(bytes / 3), run.wideIndex)) *
+                     3;
 #if defined(__x86_64__) || defined(__i386__)
   if (run.masks.usable) {
-    done = WriteFivePixelsAtATime(target, source, bytes, run.masks.order, run.masks.halved);
+    done += WriteFivePixelsAtATime(target + done, source + done, bytes - done, run.masks.order,
+                                   run.masks.halved);
   }
 #endif
   const ByteArrangement a = run.arrangement;
@@ -146,10 +151,19 @@ void ColumnPlan::WriteStripMapped(int32_t strip, int32_t x, int32_t w, uint32_t 
   if (mode > kBlankMode) return;
   const StripClip clip = ClipStrip(width, x, w);
   const ColumnSource* buffer = &strips[static_cast<std::size_t>(strip) * width];
+  if (mode == kBlankMode) {
+    for (int32_t k = clip.first; k < clip.last; ++k) map[x + k] = {buffer[k].column, kBlack};
+    return;
+  }
+  // Neighbouring strip columns mostly share their arrangement: compose each new one once.
+  const ByteArrangement then = ChannelModeArrangement(mode);
+  ByteArrangement before = kUnchanged, composed = Compose(kUnchanged, then);
   for (int32_t k = clip.first; k < clip.last; ++k) {
-    map[x + k] = {
-        buffer[k].column,
-        mode == kBlankMode ? kBlack : Compose(buffer[k].arrangement, ChannelModeArrangement(mode))};
+    if (!(buffer[k].arrangement == before)) {
+      before = buffer[k].arrangement;
+      composed = Compose(before, then);
+    }
+    map[x + k] = {buffer[k].column, composed};
   }
 }
 
@@ -170,10 +184,14 @@ int32_t ColumnPlan::FindRuns() {
     const Run::Kind kind = black                            ? Run::Kind::kBlack
                            : from.arrangement == kUnchanged ? Run::Kind::kCopy
                                                             : Run::Kind::kArranged;
-    runs[count++] = {
-        column, from.column,
-        1,      black ? kBlack : from.arrangement,
-        kind,   kind == Run::Kind::kArranged ? MasksFor(from.arrangement) : ShuffleMasks{}};
+    const bool arranged = kind == Run::Kind::kArranged;
+    runs[count++] = {column,
+                     from.column,
+                     1,
+                     black ? kBlack : from.arrangement,
+                     kind,
+                     arranged ? WideShuffleIndex(from.arrangement) : -1,
+                     arranged ? MasksFor(from.arrangement) : ShuffleMasks{}};
   }
   return count;
 }

@@ -52,6 +52,7 @@ class ColumnPlan {
     int32_t length;
     ByteArrangement arrangement;
     Kind kind;
+    int32_t wideIndex;  // the arrangement's place in the wide shuffle table
     ShuffleMasks masks;
   };
   // Incoming columns first to last - 1, which some run reads.
