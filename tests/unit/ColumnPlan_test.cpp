@@ -13,27 +13,31 @@ ff::Frame View(TestFrame& frame) {
   return {frame.data(), frame.width, frame.height};
 }
 
-// Wide enough that runs go through the many-pixels-at-a-time path as well as the tail.
+// At scale 1 the runs go through the five-pixel path and the tail; at scale 4 they are long
+// enough for the 32-pixel path as well.
 TEST(ColumnPlan, ComposesStripOperationsInOrder) {
-  const TestFrame input = TestFrame::Random(41, 3, 1);
-  TestFrame frame = input;
-  ff::ColumnPlan plan(41, 2);
-  ASSERT_TRUE(plan);
-  plan.CopyStripOut(0, 0, 30);
-  plan.CopyStripOut(1, 20, 21);
-  plan.WriteStripMapped(0, 11, 30, 9);  // order 3 with byte 1 halved
-  plan.WriteStripMapped(1, 0, 21, 0);   // written last: wins over the first write on 11 to 20
-  plan.CopyStripOut(0, 30, 11);         // reads what the first write left there
-  plan.WriteStripMapped(0, 30, 11, 6);  // halves a byte a second time for some columns
-  plan.WriteStripMapped(1, 35, 3, 19);  // no such mode: nothing written
-  plan.Apply(View(frame));
+  for (const int n : {1, 4}) {
+    SCOPED_TRACE(testing::Message() << "scale " << n);
+    const TestFrame input = TestFrame::Random(41 * n, 3, 1);
+    TestFrame frame = input;
+    ff::ColumnPlan plan(41 * n, 2);
+    ASSERT_TRUE(plan);
+    plan.CopyStripOut(0, 0, 30 * n);
+    plan.CopyStripOut(1, 20 * n, 21 * n);
+    plan.WriteStripMapped(0, 11 * n, 30 * n, 9);  // order 3 with byte 1 halved
+    plan.WriteStripMapped(1, 0, 21 * n, 0);  // written last: wins over the first write on 11 to 20
+    plan.CopyStripOut(0, 30 * n, 11 * n);    // reads what the first write left there
+    plan.WriteStripMapped(0, 30 * n, 11 * n, 6);  // halves a byte a second time for some columns
+    plan.WriteStripMapped(1, 35 * n, 3 * n, 19);  // no such mode: nothing written
+    plan.Apply(View(frame));
 
-  Columns expected;
-  for (int k = 0; k < 30; ++k) expected.push_back({11 + k, {k, {9}}});
-  for (int k = 0; k < 21; ++k) expected.push_back({k, {20 + k, {0}}});
-  for (int k = 0; k < 11; ++k) expected.push_back({30 + k, {19 + k, {9, 6}}});
-  EXPECT_EQ(frame.Contents(), ExpectedColumns(input, expected).Contents());
-  EXPECT_TRUE(frame.GuardsIntact());
+    Columns expected;
+    for (int k = 0; k < 30 * n; ++k) expected.push_back({11 * n + k, {k, {9}}});
+    for (int k = 0; k < 21 * n; ++k) expected.push_back({k, {20 * n + k, {0}}});
+    for (int k = 0; k < 11 * n; ++k) expected.push_back({30 * n + k, {19 * n + k, {9, 6}}});
+    EXPECT_EQ(frame.Contents(), ExpectedColumns(input, expected).Contents());
+    EXPECT_TRUE(frame.GuardsIntact());
+  }
 }
 
 // Strips reaching past either edge are cut there; the strip buffer keeps its layout.
