@@ -17,8 +17,9 @@ namespace {
 #if defined(__x86_64__) || defined(__i386__)
 constexpr std::size_t kBlockPixels = 32;  // three 32-byte registers, so a block starts on a pixel
 
-// Byte j of a block belongs to the pixel that starts at j - j % 3. Each register reads its bytes
-// five times, shifted by -2 to +2, and takes from each byte's two neighbours in its own pixel.
+// Byte j of a block belongs to the pixel that starts at j - j % 3. Each byte meets the bytes two
+// and one places before and after it, and takes the two of them that share its pixel, as its
+// phase j % 3 says.
 struct Phases {
   __m256i second, third;  // 0xFF where j % 3 is 1 or 2
 };
@@ -56,7 +57,7 @@ __attribute__((target("avx2"))) inline __m256i MaskRegister(__m256i before2, __m
 __attribute__((target("avx2"))) std::size_t MaskBlocks(uint8_t* pixels, std::size_t count,
                                                        uint8_t limit) {
   const __m256i limits = _mm256_set1_epi8(static_cast<char>(limit));
-  alignas(32) uint8_t second[3][32], third[3][32];
+  uint8_t second[3][32], third[3][32];
   for (int reg = 0; reg < 3; ++reg) {
     for (int i = 0; i < 32; ++i) {
       second[reg][i] = (reg * 32 + i) % 3 == 1 ? 0xFF : 0;
@@ -65,8 +66,7 @@ __attribute__((target("avx2"))) std::size_t MaskBlocks(uint8_t* pixels, std::siz
   }
   Phases phases[3];
   for (int reg = 0; reg < 3; ++reg) {
-    phases[reg] = {_mm256_load_si256(reinterpret_cast<const __m256i*>(second[reg])),
-                   _mm256_load_si256(reinterpret_cast<const __m256i*>(third[reg]))};
+    phases[reg] = {Load(second[reg]), Load(third[reg])};
   }
   std::size_t pixel = 0;
   for (; (pixel + kBlockPixels) * 3 + 2 <= count * 3; pixel += kBlockPixels) {
