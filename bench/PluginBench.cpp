@@ -50,26 +50,29 @@ struct Setting {
 // The most expensive values within 0.0 to 1.0 of each plug-in.
 const std::map<std::string, std::map<std::string, float>> kMostExpensive = {
     {"Glimbrook", {{"Value", 1.0f}}},
-    {"Vontekel", {{"Value", 0.0f}, {"Col", 1.0f}}},                         // two half-frame rectangles
-    {"Kestrowel", {{"Value", 0.999f}, {"Size", 1.0f}, {"col", 0.9f}}},      // 255 boxes of up to 127
-    {"Dwero", {{"Amount", 0.999f}, {"Range", 1.0f}, {"Speed", 1.0f}}},      // 255 lines
-    {"Halmire", {{"Value", 1.0f}, {"Blank", 1.0f}, {"Width", 0.99f}}},      // 30 pairs, wide strips
-    {"Lumbrask", {{"Value", 1.0f}, {"SizeX", 1.0f}, {"SizeY", 1.0f}, {"Mode", 0.2f}, {"Speed", 1.0f}}},
-    {"Ostrin", {{"Value", 1.0f}, {"threshold", 0.0f}}},                     // 256 long searches
+    {"Vontekel", {{"Value", 0.0f}, {"Col", 1.0f}}},                     // two half-frame rectangles
+    {"Kestrowel", {{"Value", 0.999f}, {"Size", 1.0f}, {"col", 0.9f}}},  // 255 boxes of up to 127
+    {"Dwero", {{"Amount", 0.999f}, {"Range", 1.0f}, {"Speed", 1.0f}}},  // 255 lines
+    {"Halmire", {{"Value", 1.0f}, {"Blank", 1.0f}, {"Width", 0.99f}}},  // 30 pairs, wide strips
+    {"Lumbrask",
+     {{"Value", 1.0f}, {"SizeX", 1.0f}, {"SizeY", 1.0f}, {"Mode", 0.2f}, {"Speed", 1.0f}}},
+    {"Ostrin", {{"Value", 1.0f}, {"threshold", 0.0f}}},  // 256 long searches
     {"Morvidan", {{"Value", 1.0f}, {"Swap", 0.03f}, {"Time", 0.0f}, {"Col", 1.0f}}},
-    {"Zinva", {{"Size", 0.0f}}},                                            // every pixel a block
+    {"Zinva", {{"Size", 0.0f}}},  // every pixel a block
     {"Tessaloy", {{"Value", 0.999f}, {"Size", 1.0f}, {"Speed", 1.0f}, {"col", 0.9f}}},
-    {"Quillmar", {{"Value", 1.0f}, {"Swap", 1.0f}, {"Width", 1.0f}, {"Col", 1.0f}, {"Speed", 1.0f}}},
-    {"Nubrato", {{"density", 1.0f}, {"Size", 0.0f}}},                       // 4 x 3 boxes everywhere
-    {"Sarrowind", {{"Value", 0.999f}}},                                     // 255 lines
+    {"Quillmar",
+     {{"Value", 1.0f}, {"Swap", 1.0f}, {"Width", 1.0f}, {"Col", 1.0f}, {"Speed", 1.0f}}},
+    {"Nubrato", {{"density", 1.0f}, {"Size", 0.0f}}},  // 4 x 3 boxes everywhere
+    {"Sarrowind", {{"Value", 0.999f}}},                // 255 lines
 };
 
 // Colour bars, smooth gradients, a dark noisy region and fine detail, so that every effect has
 // something of each kind to work on.
 std::vector<uint8_t> TestCard(int width, int height) {
   std::vector<uint8_t> card(static_cast<std::size_t>(width) * height * 3);
-  static const uint8_t kBars[8][3] = {{235, 235, 235}, {16, 235, 235}, {235, 235, 16}, {16, 235, 16},
-                                      {235, 16, 235},  {16, 16, 235},  {235, 16, 16},  {16, 16, 16}};
+  static const uint8_t kBars[8][3] = {{235, 235, 235}, {16, 235, 235}, {235, 235, 16},
+                                      {16, 235, 16},   {235, 16, 235}, {16, 16, 235},
+                                      {235, 16, 16},   {16, 16, 16}};
   uint32_t noise = 12345;
   for (int y = 0; y < height; ++y) {
     for (int x = 0; x < width; ++x) {
@@ -96,6 +99,7 @@ std::vector<uint8_t> TestCard(int width, int height) {
   return card;
 }
 
+// The median of 30 back-to-back copies of one frame between two buffers.
 double SecondsPerMemcpy(std::size_t bytes) {
   std::vector<uint8_t> source(bytes, 1), target(bytes, 2);
   std::vector<double> samples;
@@ -162,21 +166,25 @@ class LoadedPlugin {
   void* library = nullptr;
 };
 
+// The memcpy unit and the price of one rand() call are measured just before each benchmark, so
+// that a machine that speeds up or slows down between benchmarks moves both sides of the ratios.
 void RunPlugin(benchmark::State& state, const LoadedPlugin* plugin, const Setting& setting,
-               int width, int height, double memcpySeconds, double randSeconds) {
+               int width, int height) {
   const std::vector<uint8_t> card = TestCard(width, height);
   std::vector<uint8_t> frame = card;
   void* instance = plugin->Instantiate(width, height);
   for (const auto& value : setting.values) plugin->Set(instance, value.first, value.second);
 
+  const double memcpySeconds = SecondsPerMemcpy(frame.size());
+  const double randSeconds = SecondsPerRand();
   double seconds = 0;
   uint64_t draws = 0;
   for (auto _ : state) {
     std::memcpy(frame.data(), card.data(), frame.size());
     const uint64_t drawsBefore = randCalls;
     const auto start = Clock::now();
-    const uint32_t result =
-        ff::NumberFromMixed(plugin->plugMain(ff::FF_PROCESSFRAME, ff::MixedFromPointer(frame.data()), instance));
+    const uint32_t result = ff::NumberFromMixed(
+        plugin->plugMain(ff::FF_PROCESSFRAME, ff::MixedFromPointer(frame.data()), instance));
     const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
     if (result != ff::FF_SUCCESS) state.SkipWithError("processFrame failed");
     state.SetIterationTime(elapsed);
@@ -187,6 +195,7 @@ void RunPlugin(benchmark::State& state, const LoadedPlugin* plugin, const Settin
 
   const double frames = static_cast<double>(state.iterations());
   state.counters["ms"] = 1000 * seconds / frames;
+  state.counters["memcpy_ms"] = 1000 * memcpySeconds;
   state.counters["x_memcpy"] = seconds / frames / memcpySeconds;
   state.counters["rand_per_frame"] = static_cast<double>(draws) / frames;
   state.counters["rand_floor_ms"] = 1000 * randSeconds * static_cast<double>(draws) / frames;
@@ -196,7 +205,6 @@ void RunPlugin(benchmark::State& state, const LoadedPlugin* plugin, const Settin
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
-  const double randSeconds = SecondsPerRand();
   std::vector<std::filesystem::path> paths;
   for (const auto& entry : std::filesystem::directory_iterator(PLUGIN_DIR)) {
     if (entry.path().extension() == ".so") paths.push_back(entry.path());
@@ -206,23 +214,21 @@ int main(int argc, char** argv) {
   struct Size {
     int width, height;
     const char* label;
-    double memcpySeconds;
   };
-  std::vector<Size> sizes = {{1920, 1080, "1080p", 0}, {3840, 2160, "2160p", 0}};
-  for (Size& size : sizes) {
+  const std::vector<Size> sizes = {{1920, 1080, "1080p"}, {3840, 2160, "2160p"}};
+  for (const Size& size : sizes) {
     const std::size_t bytes = static_cast<std::size_t>(size.width) * size.height * 3;
-    size.memcpySeconds = SecondsPerMemcpy(bytes);
-    benchmark::RegisterBenchmark((std::string("memcpy/") + size.label).c_str(),
-                                 [bytes](benchmark::State& state) {
-                                   std::vector<uint8_t> source(bytes, 1), target(bytes, 2);
-                                   for (auto _ : state) {
-                                     const auto start = Clock::now();
-                                     std::memcpy(target.data(), source.data(), bytes);
-                                     benchmark::ClobberMemory();
-                                     state.SetIterationTime(
-                                         std::chrono::duration<double>(Clock::now() - start).count());
-                                   }
-                                 })
+    benchmark::RegisterBenchmark(
+        (std::string("memcpy/") + size.label).c_str(),
+        [bytes](benchmark::State& state) {
+          std::vector<uint8_t> source(bytes, 1), target(bytes, 2);
+          for (auto _ : state) {
+            const auto start = Clock::now();
+            std::memcpy(target.data(), source.data(), bytes);
+            benchmark::ClobberMemory();
+            state.SetIterationTime(std::chrono::duration<double>(Clock::now() - start).count());
+          }
+        })
         ->UseManualTime()
         ->Unit(benchmark::kMillisecond);
   }
@@ -234,13 +240,13 @@ int main(int argc, char** argv) {
     const std::string name = path.stem().string();
     std::vector<Setting> settings = {{"defaults", {}}};
     const auto expensive = kMostExpensive.find(name);
-    if (expensive != kMostExpensive.end()) settings.push_back({"most_expensive", expensive->second});
+    if (expensive != kMostExpensive.end())
+      settings.push_back({"most_expensive", expensive->second});
     for (const Size& size : sizes) {
       for (const Setting& setting : settings) {
         benchmark::RegisterBenchmark((name + "/" + setting.label + "/" + size.label).c_str(),
                                      [=](benchmark::State& state) {
-                                       RunPlugin(state, plugin, setting, size.width, size.height,
-                                                 size.memcpySeconds, randSeconds);
+                                       RunPlugin(state, plugin, setting, size.width, size.height);
                                      })
             ->UseManualTime()
             ->Unit(benchmark::kMillisecond);

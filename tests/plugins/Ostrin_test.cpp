@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
 
+#include "FailingAllocation.h"
 #include "PackConventions.h"
 #include "PluginHost.h"
 #include "ScriptedRand.h"
@@ -190,9 +193,9 @@ TEST(Ostrin, ValueSetsThePassesPerFrame) {
   const struct {
     float value;
     size_t passes;
-  } cases[] = {{0.0f, 1},   {0.01f, 2},  {0.1f, 25},
-               {0.5f, 128}, {0.7f, 179}, {1.0f, 256},
-               {2.0f, 512}, {-3.0f, 1},  {std::numeric_limits<float>::quiet_NaN(), 1},
+  } cases[] = {{0.0f, 1},    {0.01f, 2},   {0.1f, 25},
+               {0.5f, 128},  {0.7f, 179},  {1.0f, 256},
+               {2.0f, 512},  {-3.0f, 1},   {std::numeric_limits<float>::quiet_NaN(), 1},
                {4.0f, 1024}, {5.0f, 1024}, {std::numeric_limits<float>::infinity(), 1024}};
   PluginHost host("Ostrin");
   for (const auto& c : cases) {
@@ -206,6 +209,117 @@ TEST(Ostrin, ValueSetsThePassesPerFrame) {
     EXPECT_EQ(rand_script::Calls(), 5 * c.passes);
     EXPECT_TRUE(frame.GuardsIntact());
   }
+}
+
+// The effect sample by sample, reading every sampled pixel from the frame.
+void LiteralCircles(TestFrame& frame, int passes, int darkLimit) {
+  const int width = frame.width, height = frame.height;
+  if (width < 26 || height < 26) return;
+  for (int pass = 0; pass < passes; ++pass) {
+    int x = 0, y = 0;
+    bool found = false;
+    for (int attempt = 0; attempt < kAttempts && !found; ++attempt) {
+      x = std::rand() % (width - 25) + 12;
+      y = std::rand() % (height - 25) + 12;
+      const uint8_t* pixel = frame.Pixel(x, y);
+      found = (pixel[0] + pixel[1] + pixel[2]) / 6 <= darkLimit;
+    }
+    if (!found) continue;
+    const auto byte2 = static_cast<uint8_t>(128 + std::rand() % 128);
+    const auto byte1 = static_cast<uint8_t>(128 + std::rand() % 128);
+    const auto byte0 = static_cast<uint8_t>(128 + std::rand() % 128);
+    for (int py = y - 11; py <= y + 11; ++py) {
+      for (int px = x - 11; px <= x + 11; ++px) {
+        if (InsideDisc(x, y, px, py)) frame.SetPixel(px, py, byte0, byte1, byte2);
+      }
+    }
+  }
+}
+
+// Bright pictures with a few dark pixels make searches long enough for the effect to keep a
+// map of the dark pixels; with high thresholds some discs count as dark themselves, so the map
+// must follow every stamp.
+TEST(Ostrin, LongSearchesMatchTheLiteralEffect) {
+  const struct {
+    float threshold;
+    int darkLimit;
+  } thresholds[] = {{0.0f, 0}, {0.2f, 51}, {0.27f, 68}, {0.3f, 76}, {0.35f, 89}};
+  PluginHost host("Ostrin");
+  uint32_t seed = 1;
+  for (const auto& t : thresholds) {
+    for (const auto& size : {std::pair<int, int>{80, 60}, {27, 203}, {131, 29}}) {
+      SCOPED_TRACE(testing::Message()
+                   << "threshold " << t.threshold << ", " << size.first << " x " << size.second);
+      Instance instance(host, size.first, size.second);
+      instance.Set(0, 1.0f);  // 256 passes
+      instance.Set(1, t.threshold);
+      TestFrame frame(size.first, size.second);
+      frame.Fill(250, 252, 254);
+      for (int i = 0; i < 4; ++i) {
+        frame.SetPixel(static_cast<int>(seed * 7 + i * 13) % size.first,
+                       static_cast<int>(seed * 5 + i * 11) % size.second, 0, 0, 0);
+      }
+      TestFrame expected = frame;
+      rand_script::Reset(++seed);
+      ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+      const std::size_t draws = rand_script::Calls();
+      EXPECT_GT(draws, 2u * 16384);
+      rand_script::Reset(seed);
+      LiteralCircles(expected, 256, t.darkLimit);
+      EXPECT_EQ(rand_script::Calls(), draws);
+      EXPECT_EQ(frame.Contents(), expected.Contents());
+      EXPECT_TRUE(frame.GuardsIntact());
+    }
+  }
+}
+
+// Seven passes that find nothing take more samples than a frame makes before the effect keeps a
+// map of the dark pixels; a disc stamped after that, dark itself under a high threshold, must be
+// found by the next search as the frame shows it.
+TEST(Ostrin, ADiscStampedAfterManySamplesIsFoundWhereItLies) {
+  PluginHost host("Ostrin");
+  Instance instance(host, 60, 60);
+  instance.Set(0, 9.0f / 256);  // nine passes
+  instance.Set(1, 0.45f);       // limit 114: a disc of (128, 128, 128) is dark
+  TestFrame frame(60, 60);
+  frame.Fill(250, 250, 250);
+  frame.SetPixel(30, 30, 0, 0, 0);
+  std::vector<int> draws(7u * 2 * kAttempts, 0);    // pixel (12, 12), bright, every time
+  for (const int draw : {18, 18, 0, 0, 0,           // (30, 30): a disc of (128, 128, 128)
+                         19, 18, 127, 127, 127}) {  // (31, 30), inside it: a white disc
+    draws.push_back(draw);
+  }
+  rand_script::Reset();
+  rand_script::Push(draws);
+  ASSERT_EQ(instance.Process(frame.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(rand_script::Calls(), draws.size());
+  EXPECT_EQ(rand_script::Pending(), 0u);
+  EXPECT_EQ(frame.PixelBytes(31, 30), (std::vector<uint8_t>{255, 255, 255}));
+  EXPECT_EQ(frame.PixelBytes(19, 30), (std::vector<uint8_t>{128, 128, 128}));
+}
+
+// The map of dark pixels only saves time: without the memory for it the searches read the frame,
+// and the frame call succeeds with the same picture and the same draws.
+TEST(Ostrin, WithoutMemoryForTheDarkMapTheSearchesReadTheFrame) {
+  PluginHost host("Ostrin");
+  Instance instance(host, 90, 70);
+  instance.Set(0, 1.0f);
+  instance.Set(1, 0.0f);
+  TestFrame input(90, 70);
+  input.Fill(240, 240, 240);
+  input.SetPixel(40, 30, 1, 1, 1);
+  TestFrame withMap = input, withoutMap = input;
+  rand_script::Reset(3);
+  ASSERT_EQ(instance.Process(withMap.data()), ff::FF_SUCCESS);
+  const std::size_t draws = rand_script::Calls();
+  ASSERT_GT(draws, 2u * 16384);
+  rand_script::Reset(3);
+  failing_allocation::FailNext();
+  ASSERT_EQ(instance.Process(withoutMap.data()), ff::FF_SUCCESS);
+  EXPECT_EQ(failing_allocation::Pending(), 0u) << "the map was never asked for";
+  EXPECT_EQ(rand_script::Calls(), draws);
+  EXPECT_EQ(withoutMap.Contents(), withMap.Contents());
+  EXPECT_NE(withMap.Contents(), input.Contents());
 }
 
 TEST(Ostrin, SmallestFrameCentresEveryDiscOnItsMiddleColumn) {
