@@ -65,7 +65,7 @@ class DarkMap {
   bool IsDark(int32_t x, int32_t y) {
     if (!mapAsked && ++samples > kSamplesBeforeMap) Build();
     if (bits != nullptr) {
-      const int64_t index = int64_t{y} * frame.width + x;
+      const std::size_t index = IndexOf(x, y);
       return (bits[index >> 3] >> (index & 7) & 1) != 0;
     }
     uint8_t byte2, byte1, byte0;
@@ -76,13 +76,19 @@ class DarkMap {
   // After a pixel took these bytes.
   void Painted(int32_t x, int32_t y, uint8_t byte2, uint8_t byte1, uint8_t byte0) {
     if (bits == nullptr || !InsideFrame(frame, x, y)) return;
-    const int64_t index = int64_t{y} * frame.width + x;
+    const std::size_t index = IndexOf(x, y);
     const auto bit = static_cast<uint8_t>(1u << (index & 7));
     bits[index >> 3] = static_cast<uint8_t>(Dark(byte0, byte1, byte2) ? bits[index >> 3] | bit
                                                                       : bits[index >> 3] & ~bit);
   }
 
  private:
+  // The frame holds fewer than 2^31 bytes, so every pixel has an index of the native size.
+  std::size_t IndexOf(int32_t x, int32_t y) const {
+    return static_cast<std::size_t>(y) * static_cast<std::size_t>(frame.width) +
+           static_cast<std::size_t>(x);
+  }
+
   // Half the mean, rounded down, at most the limit: the same as the sum at most six times the
   // limit plus five, which needs no division.
   bool Dark(uint8_t byte0, uint8_t byte1, uint8_t byte2) const {
@@ -92,12 +98,11 @@ class DarkMap {
   // Without the memory for it, the searches go on reading the frame.
   void Build() {
     mapAsked = true;
-    const int64_t pixels = int64_t{frame.width} * frame.height;
-    const auto bytes = static_cast<std::size_t>((pixels + 7) / 8);
-    bits.reset(new (std::nothrow) uint8_t[bytes]());
+    const std::size_t pixels = frame.Bytes() / 3;
+    bits.reset(new (std::nothrow) uint8_t[(pixels + 7) / 8]());
     if (bits == nullptr) return;
     const uint8_t* pixel = frame.pixels;
-    for (int64_t i = 0; i < pixels; ++i, pixel += 3) {
+    for (std::size_t i = 0; i < pixels; ++i, pixel += 3) {
       bits[i >> 3] = static_cast<uint8_t>(bits[i >> 3] |
                                           (Dark(pixel[0], pixel[1], pixel[2]) ? 1 : 0) << (i & 7));
     }
