@@ -2,11 +2,11 @@
 
 #include <cstring>
 
+#include "CpuFeatures.h"
 #include "RectOps.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+#ifdef GLITCH_X86_VECTORS
 #include <tmmintrin.h>
-#define GLITCH_BYTE_SHUFFLE 1
 #endif
 
 namespace ff {
@@ -45,7 +45,7 @@ void ReorderPixelsOneByOne(uint8_t* pixel, int64_t count, const uint8_t* order) 
   }
 }
 
-#ifdef GLITCH_BYTE_SHUFFLE
+#ifdef GLITCH_X86_VECTORS
 
 // 16 pixels fill three 16-byte vectors exactly. A pixel may straddle two vectors, so each output
 // vector gathers its bytes from its own vector and its neighbours, one shuffle each.
@@ -107,9 +107,8 @@ int32_t ThenReorder(int32_t order, int32_t next) {
 
 void ReorderPixels(uint8_t* pixels, int64_t count, int32_t order) {
   if (order < 0 || order > 5 || order == kKeepOrder || count <= 0) return;
-#ifdef GLITCH_BYTE_SHUFFLE
-  if (__builtin_cpu_supports("ssse3"))
-    return ReorderPixelsShuffled(pixels, count, kByteOrders[order]);
+#ifdef GLITCH_X86_VECTORS
+  if (HasSsse3()) return ReorderPixelsShuffled(pixels, count, kByteOrders[order]);
 #endif
   ReorderPixelsOneByOne(pixels, count, kByteOrders[order]);
 }

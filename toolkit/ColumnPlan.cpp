@@ -4,9 +4,10 @@
 #include <cstring>
 #include <new>
 
+#include "CpuFeatures.h"
 #include "WideShuffle.h"
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef GLITCH_X86_VECTORS
 #include <tmmintrin.h>
 #endif
 
@@ -57,12 +58,7 @@ std::unique_ptr<T[]> Allocate(int64_t count) {
                                   T[static_cast<std::size_t>(std::max<int64_t>(count, 1))]);
 }
 
-#if defined(__x86_64__) || defined(__i386__)
-bool CanShuffleBytes() {
-  static const bool supported = __builtin_cpu_supports("ssse3");
-  return supported;
-}
-
+#ifdef GLITCH_X86_VECTORS
 // Five pixels at a time with one byte shuffle, halving by a shift and a byte mask. The 16-byte
 // store also writes the first byte of the next pixel, unarranged, which the next step or the
 // caller's tail then writes properly. Returns the bytes done, a multiple of 15 that leaves at
@@ -92,9 +88,9 @@ __attribute__((target("ssse3"))) std::size_t WriteFivePixelsAtATime(uint8_t* tar
 
 ColumnPlan::ShuffleMasks ColumnPlan::MasksFor(const ByteArrangement& arrangement) {
   ShuffleMasks masks{};
-#if defined(__x86_64__) || defined(__i386__)
-  masks.usable = CanShuffleBytes() && std::all_of(arrangement.shift, arrangement.shift + 3,
-                                                  [](uint8_t shift) { return shift <= 1; });
+#ifdef GLITCH_X86_VECTORS
+  masks.usable = HasSsse3() && std::all_of(arrangement.shift, arrangement.shift + 3,
+                                           [](uint8_t shift) { return shift <= 1; });
 #endif
   for (int pixel = 0; pixel < 5; ++pixel) {
     for (int k = 0; k < 3; ++k) {
@@ -111,7 +107,7 @@ void ColumnPlan::WriteArranged(uint8_t* target, const uint8_t* source, std::size
   std::size_t done = static_cast<std::size_t>(ArrangeWideBlocks(
                          target, source, static_cast<int32_t>(bytes / 3), run.wideIndex)) *
                      3;
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef GLITCH_X86_VECTORS
   if (run.masks.usable) {
     done += WriteFivePixelsAtATime(target + done, source + done, bytes - done, run.masks.order,
                                    run.masks.halved);

@@ -3,9 +3,10 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#include "CpuFeatures.h"
+
+#ifdef GLITCH_X86_VECTORS
 #include <immintrin.h>
-#define GLITCH_HAS_SSSE3_PATH 1
 #endif
 
 namespace ff {
@@ -15,12 +16,7 @@ namespace {
 // A vector lane whose mask byte has its top bit set is zeroed by the shuffle.
 constexpr uint8_t kNoLane = 0x80;
 
-#ifdef GLITCH_HAS_SSSE3_PATH
-
-bool Ssse3Available() {
-  static const bool available = __builtin_cpu_supports("ssse3");
-  return available;
-}
+#ifdef GLITCH_X86_VECTORS
 
 struct LoadedMasks {
   __m128i shuffle[3][3], add[3], subtract[3];
@@ -120,8 +116,8 @@ PixelTint::PixelTint(const uint8_t (&order)[3], const int32_t (&offsets)[3])
 void PixelTint::Apply(uint8_t* pixels, std::size_t count, std::size_t rows,
                       std::ptrdiff_t rowStride) const {
   if (count == 0) return;
-#ifdef GLITCH_HAS_SSSE3_PATH
-  if (Ssse3Available()) {
+#ifdef GLITCH_X86_VECTORS
+  if (HasSsse3()) {
     ApplySsse3(pixels, count, rows, rowStride, masks);
     return;
   }

@@ -3,14 +3,15 @@
 #include <array>
 #include <utility>
 
-#if (defined(__x86_64__) || defined(__i386__)) && defined(__GNUC__)
+#include "CpuFeatures.h"
+
+#ifdef GLITCH_X86_VECTORS
 #include <immintrin.h>
-#define GLITCH_WIDE_SHUFFLE 1
 #endif
 
 namespace ff {
 
-#ifdef GLITCH_WIDE_SHUFFLE
+#ifdef GLITCH_X86_VECTORS
 namespace {
 
 // 32 pixels fill three 32-byte registers. Byte shuffles work within 16-byte lanes, and an output
@@ -101,11 +102,6 @@ __attribute__((target("avx2"))) int32_t MapWideBlocks(uint8_t* target, const uin
     _mm256_storeu_si256(to + 2, high);
   }
   return done;
-}
-
-bool HasAvx2() {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  return supported;
 }
 
 }  // namespace

@@ -1,20 +1,21 @@
 // Simple mask: every pixel whose three bytes all lie below the cut-off turns white, every other
 // pixel black. "Value" moves the cut-off between 11 and 60.
-#if defined(__x86_64__) || defined(__i386__)
-#include <immintrin.h>
-#endif
-
 #include <algorithm>
 
+#include "CpuFeatures.h"
 #include "EffectBase.h"
 #include "ParameterScaling.h"
 #include "PluginDescriptor.h"
+
+#ifdef GLITCH_X86_VECTORS
+#include <immintrin.h>
+#endif
 
 namespace ff {
 
 namespace {
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef GLITCH_X86_VECTORS
 constexpr std::size_t kBlockPixels = 32;  // three 32-byte registers, so a block starts on a pixel
 
 // Byte j of a block belongs to the pixel that starts at j - j % 3. Each byte meets the bytes two
@@ -84,11 +85,6 @@ __attribute__((target("avx2"))) std::size_t MaskBlocks(uint8_t* pixels, std::siz
   }
   return pixel;
 }
-
-bool HasAvx2() {
-  static const bool supported = __builtin_cpu_supports("avx2");
-  return supported;
-}
 #endif
 
 void MaskPixels(uint8_t* begin, uint8_t* end, uint8_t limit) {
@@ -116,7 +112,7 @@ class SimpleMaskEffect : public EffectBase {
     const auto limit = static_cast<uint8_t>(std::min<int64_t>(cutoff - 1, 255));
     const std::size_t pixels = frame.Bytes() / 3;
     uint8_t* const end = frame.pixels + pixels * 3;
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef GLITCH_X86_VECTORS
     if (HasAvx2()) {
       MaskPixels(frame.pixels + MaskBlocks(frame.pixels, pixels, limit) * 3, end, limit);
       return FF_SUCCESS;
